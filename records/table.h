@@ -1,0 +1,109 @@
+#pragma once
+// A dBase table: the program's own small engine. The whole table is held in
+// memory; every post writes its record through to the file at once.
+//
+// Reads dBase III/IV (version 0x03, 0x83, 0x8B) and level-7 (0x04, 0x8C)
+// tables, writes each back in the format it was read in, and creates new
+// tables as dBase III with language driver 0xC8 (Windows-1250).
+// Every failure raises Error with a text for the operator.
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <memory>
+
+struct FieldDef {
+    QString name;
+    char type = 'C';
+    int width = 10;
+    int decimals = 0;
+};
+
+class Table {
+public:
+    enum State { Inactive, Browse, Edit, Insert };
+    using Bookmark = qint64;  // physical record number; -1 for none
+
+    Table();
+    ~Table();
+    Table(const Table &) = delete;
+    Table &operator=(const Table &) = delete;
+
+    // The database folder ("TAVODB"); only while closed.
+    void setDatabaseFolder(const QString &folder);
+    QString databaseFolder() const;
+    // With or without ".DBF" (any letter case); only while closed.
+    void setTableName(const QString &name);
+    QString tableName() const;  // as it was set
+    QString filePath() const;
+    bool exists() const;
+
+    static bool exists(const QString &folder, const QString &name);
+    // Creates (replacing) an empty dBase III table with driver 0xC8.
+    static void create(const QString &folder, const QString &name, const QList<FieldDef> &fields);
+    // Copies structure and records to target, replacing a table of that name.
+    static void copyTable(const QString &folder, const QString &source, const QString &target);
+
+    // Shared use; the file stays locked for shared use while open.
+    void open();
+    // Posts a record under edit, then closes.
+    void close();
+    bool active() const;
+    // Exclusive use may be chosen only while closed; open() then fails when
+    // anyone (this or another program) holds the table open.
+    void setExclusive(bool on);
+    bool exclusive() const;
+    // Deletes all records; only while open exclusively.
+    void emptyTable();
+
+    // Orders the records by this field ("" = file order); stays open.
+    void setIndexFieldNames(const QString &field);
+    QString indexFieldNames() const;
+
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const;
+    bool bof() const;
+    int recordCount() const;
+    int recNo() const;  // position of the current record in the order, 0-based; -1 when empty
+    void moveTo(int position);
+    Bookmark bookmark() const;
+    void gotoBookmark(Bookmark b);
+
+    State state() const;
+    void edit();          // on an empty table this inserts
+    void insert();        // a new empty record, current afterwards
+    void append();
+    void post();
+    void cancel();
+    void deleteRecord();  // marks the current record deleted
+
+    int fieldCount() const;
+    QString fieldName(int i) const;
+    int fieldIndex(const QString &name) const;  // -1 when absent
+    int fieldWidth(int i) const;
+    // Text of field i of the current record (trailing blanks dropped).
+    QString fieldText(int i) const;
+    // Only in Edit or Insert state; cut to the field's width.
+    void setFieldText(int i, const QString &text);
+    QString displayLabel(int i) const;
+    void setDisplayLabel(int i, const QString &label);
+
+    // Exact match of the whole key on the active index; the first match in
+    // index order becomes current. Not found leaves the current record.
+    bool findKey(const QString &key);
+
+    // For views: field i of the record at position p of the order.
+    QString textAt(int position, int field) const;
+
+    // Told of every change a view must show: opened, closed, reordered, moved, data changed.
+    enum class Change { Structure, Moved, Data };
+    int subscribe(std::function<void(Change)> f);
+    void unsubscribe(int id);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// Errors raised by the table engine, the port or a number conversion end the
+// running handler; the guard shows them in the default error box and the
+// program goes on.
+
+#include <QString>
+#include <stdexcept>
+
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString &text) : std::runtime_error(text.toStdString()) {}
+    QString text() const { return QString::fromUtf8(what()); }
+};
+
+// The default error box text: "." is added when the last character's code is above that of ".".
+QString errorBoxText(const QString &message);
+
+// Shows the default error box: title "TAVO", flags 16.
+void showErrorBox(const QString &message);
+
+template <class F> void guarded(F &&handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &e) {
+        showErrorBox(QString::fromUtf8(e.what()));
+    } catch (...) {
+        showErrorBox(QStringLiteral("Neznámá chyba"));
+    }
+}
+
+// Number conversion as the operator's fields need it: a whole decimal number
+// or the error "'%s' is not a valid integer value".
+int strToInt(const QString &text);

@@ -1,0 +1,52 @@
+#pragma once
+// Everything the program asks of the operator goes through one service:
+// message boxes, file dialogs and the print dialog. Tests script the answers.
+
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+enum MessageFlags {
+    MB_OK = 0x00,
+    MB_YESNO = 0x04,
+    MB_ICONSTOP = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+};
+enum MessageAnswer { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;      // pairs of description and pattern separated by "|"
+    QString defaultExt;  // without the dot
+    QString initialDir;
+    QString fileName;
+};
+
+class Operator {
+public:
+    virtual ~Operator() = default;
+    virtual int messageBox(const QString &title, const QString &text, int flags) = 0;
+    // The chosen file's full name, or an empty text when cancelled.
+    virtual QString openFileName(const FileDialogRequest &request) = 0;
+    virtual QString saveFileName(const FileDialogRequest &request) = 0;
+    // Lets the operator set up the printer; false when cancelled.
+    virtual bool printSetup(QPrinter &printer) = 0;
+};
+
+// The service in force: Qt's dialogs unless a test installed another.
+Operator &op();
+void setOperator(Operator *o);
+
+class QtOperator : public Operator {
+public:
+    int messageBox(const QString &title, const QString &text, int flags) override;
+    QString openFileName(const FileDialogRequest &request) override;
+    QString saveFileName(const FileDialogRequest &request) override;
+    bool printSetup(QPrinter &printer) override;
+};
+
+// "desc|pat|desc|pat" as a Qt name filter list.
+QString qtNameFilters(const QString &pairs);

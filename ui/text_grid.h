@@ -1,0 +1,34 @@
+#pragma once
+// An editable text grid with fixed rows and columns, addressed as cells(col, row).
+
+#include <QTableWidget>
+#include <functional>
+
+class TextGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    TextGrid(int colCount, int rowCount, int fixedCols, int fixedRows, QWidget *parent = nullptr);
+
+    QString cell(int col, int row) const;
+    void setCell(int col, int row, const QString &text);
+    int colCount() const { return columnCount(); }
+    int rowCountAll() const { return rowCount(); }
+    void setColWidths(const QList<int> &widths);
+    void setRowHeights(int h);
+    // The cell the operator works on (never a fixed one).
+    int col() const { return currentColumn(); }
+    int row() const { return currentRow(); }
+    void selectCell(int col, int row);
+
+    // Called with (col, row) before a cell becomes the selected one.
+    std::function<void(int, int)> onSelectCell;
+    // Called for every character typed into the grid.
+    std::function<void(QChar)> onKeyPress;
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    int fixedCols_;
+    int fixedRows_;
+};
