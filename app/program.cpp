@@ -1,0 +1,85 @@
+#include "app/program.h"
+#include "app/tform1.h"
+#include "devices/code_memory/tform17.h"
+#include "devices/code_memory/tform18.h"
+#include "devices/code_memory/tform2.h"
+#include "devices/code_memory/tform3.h"
+#include "devices/code_memory/tform4.h"
+#include "devices/event_memory/tform12.h"
+#include "devices/event_memory/tform13.h"
+#include "devices/event_memory/tform14.h"
+#include "devices/event_memory/tform15.h"
+#include "devices/event_memory/tform16.h"
+#include "exchange/tform10.h"
+#include "exchange/tform5.h"
+#include "exchange/tform8.h"
+#include "records/database_dialogs.h"
+#include "records/tform6.h"
+#include "records/tform7.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+
+template <class W, class... Args> W *Program::create(Args &&...args)
+{
+    W *w = new W(std::forward<Args>(args)...);
+    windows_.append(w);
+    return w;
+}
+
+Program::Program(const QString &exePath)
+{
+    try {
+        form1_ = create<TForm1>(exePath);
+        TForm1 &f = *form1_;
+        Dialogs d;
+        d.form7 = create<TForm7>(f.enteredPassword);
+        create<TForm2>();
+        create<TForm3>();
+        create<TForm4>();
+        create<TForm5>();
+        d.form6 = create<TForm6>(f.headings, f.settingsFile(), [&f] { f.headingRefresh(); });
+        d.form8 = create<TForm8>(f.programFolder);
+        d.form9 = create<TForm9>(f.db);
+        d.form10 = create<TForm10>(f.programFolder);
+        d.form11 = create<TForm11>(f.db);
+        create<TForm13>();
+        create<TForm14>();
+        create<TForm12>();
+        create<TForm15>();
+        create<TForm16>();
+        create<TForm17>();
+        create<TForm18>();
+        f.setDialogs(d);
+    } catch (...) {
+        qDeleteAll(windows_);
+        windows_.clear();
+        throw;
+    }
+}
+
+Program::~Program()
+{
+    // The main window last: the dialogs hold references into it.
+    for (int i = windows_.size() - 1; i >= 0; --i)
+        delete windows_[i];
+}
+
+void setUpFonts()
+{
+    const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (QFile::exists(tahoma)) {
+        const int id = QFontDatabase::addApplicationFont(tahoma);
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (!families.isEmpty()) {
+            QFont f(families.first());
+            f.setPixelSize(12);
+            QApplication::setFont(f);
+            return;
+        }
+    }
+    QFont f = QApplication::font();
+    f.setPixelSize(12);
+    QApplication::setFont(f);
+}

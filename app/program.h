@@ -1,0 +1,29 @@
+#pragma once
+// The program's eighteen windows, created once at start in their fixed order
+// and kept until the program ends (a closed dialog is only hidden).
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+class QWidget;
+class TForm1;
+
+class Program {
+public:
+    // Creates the windows; raises the error of a window that cannot be created.
+    explicit Program(const QString &exePath);
+    ~Program();
+
+    TForm1 *form1() const { return form1_; }
+    // Every window, in the order of creation.
+    const QList<QWidget *> &windows() const { return windows_; }
+
+private:
+    template <class W, class... Args> W *create(Args &&...args);
+    TForm1 *form1_ = nullptr;
+    QList<QWidget *> windows_;
+};
+
+// Loads the window font (a Tahoma-like face where one is installed).
+void setUpFonts();

@@ -1,0 +1,378 @@
+#include "app/tform1.h"
+#include "exchange/tform10.h"
+#include "exchange/tform8.h"
+#include "records/database_dialogs.h"
+#include "records/tform6.h"
+#include "records/tform7.h"
+#include "records/user_settings.h"
+#include "records/working_set.h"
+#include "ui/db_grid.h"
+#include "ui/db_navigator.h"
+#include "ui/guard.h"
+#include "ui/operator.h"
+#include "ui/text_grid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolButton>
+
+namespace {
+// One row of the main menu: "-" is a separator; a null handler marks an item
+// whose behaviour is not built yet (it stays disabled).
+struct MenuRow {
+    const char *name;
+    const char *caption;
+    void (TForm1::*handler)();
+};
+
+struct MenuDef {
+    const char *name;
+    const char *caption;
+    QList<MenuRow> items;
+};
+
+QList<MenuDef> mainMenu()
+{
+    return {
+        {"Soubor1", "&Soubor",
+         {{"NastDatabzi1", "&Načíst Databázi ...", &TForm1::NastDatabzi1Click},
+          {"UloitDatabzi1", "&Uložit Databázi jako ...", &TForm1::UloitDatabzi1Click},
+          {"N6", "-", nullptr},
+          {"ImportovatPracovniSestavu", "Importovat &Pracovní sestavu", nullptr},
+          {"ExportovatPracovniSestavu", "&Exportovat Pracovní sestavu", nullptr},
+          {"N5", "-", nullptr},
+          {"ImportovatArchivniSestavu", "&Importovat Archivní sestavu", nullptr},
+          {"ExportovatArchivniSestavu", "Exportovat &Archivní sestavu", nullptr},
+          {"N1", "-", nullptr},
+          {"ImportovatSeznamOsob", "Importovat Seznam oso&b", nullptr},
+          {"ImportovatDoSeznamuOsob", "Importovat do &Seznamu osob", nullptr},
+          {"ExportovatSeznamOsob1", "Exportovat Seznam &Osob", nullptr},
+          {"N4", "-", nullptr},
+          {"ImportovatSeznamZarizeni", "I&mportovat Seznam zařízení", nullptr},
+          {"ImportovatDoSeznamuZarizeni", "Importovat do Seznamu &Zařízení", nullptr},
+          {"ExportovatSeznamZarizeni", "E&xportovat Seznam zařízení", nullptr},
+          {"N3", "-", nullptr},
+          {"TiskPracovniSestavy", "&Tisk Pracovní sestavy", nullptr},
+          {"TiskArchivniSestavy", "Tis&k Archivní sestavy", nullptr},
+          {"TiskSeznamuOsob", "Tisk Se&znamu osob", nullptr},
+          {"TiskSeznamuZarizeni", "Tisk Sezna&mu zařízení", nullptr},
+          {"N2", "-", nullptr},
+          {"Konec1", "Kone&c", &TForm1::Konec1Click}}},
+        {"Pkaz1", "&Transport dat",
+         {{"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", nullptr},
+          {"CteniTabulkyZpameti1", "&Načtení Pracovní sestavy ze zařízení", nullptr},
+          {"ZkopirovaniPracovniSestavyDoArchivni1", "Zkopírování &Pracovní sestavy do Archivní", nullptr},
+          {"ZkoprovaniArchivniSestavydopracovn1", "Zkopírování &Archivní sestavy do Pracovní", nullptr}}},
+        {"Pomcky1", "&Pomůcky",
+         {{"Najtzznam1", "&Najít záznam", nullptr},
+          {"Poravnatarchivnapracovnsetavu1", "&Porovnat archivní a pracovní sestavu", nullptr},
+          {"Najtpjmenpodlekdu1", "&Vyplnit příjmení podle kódu", nullptr},
+          {"Vyhledatduplicitnkdyvpracovnsestav1", "Vyhledat &Duplicitní kódy v Pracovní sestavě", nullptr},
+          {"VyhledatduplicitnkdyvSeznamuosob1", "Vyhledat Duplicitní kódy v &Seznamu osob", nullptr}}},
+        {"Mazn1", "&Mazání tabulek",
+         {{"Vymazatpracovnsestavu1", "&Vymazat Pracovní sestavu", &TForm1::Vymazatpracovnsestavu1Click},
+          {"VymazatArchivnsestavu1", "Vymazat &Archivní sestavu", &TForm1::VymazatArchivnsestavu1Click},
+          {"Vymazatseznamosob1", "Vymazat &Seznam osob", &TForm1::Vymazatseznamosob1Click},
+          {"VzmazatseznamZazen1", "Vymazat Seznam &Zařízení", &TForm1::VzmazatseznamZazen1Click}}},
+        {"Nastaven1", "&Nastavení",
+         {{"Nastavenkomunikace1", "&Nastavení komunikace", nullptr},
+          {"Vybratzazenzeseznamu1", "&Vybrat zařízení ze seznamu", nullptr},
+          {"Konfigurovatzazen1", "&Konfigurovat zařízení", nullptr},
+          {"UzivatelskeNastaveni", "&Uživatelské nastavení", &TForm1::UzivatelskeNastaveniClick}}},
+        {"TAVOM1", "TAVO-&M",
+         {{"Detekcest1", "&Detekce sítě", nullptr},
+          {"Testrel1", "&Test relé", nullptr},
+          {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", nullptr}}},
+        {"TAVOB1", "TAVO-&B",
+         {{"CteniUdalosti", "Čtení &Událostí", nullptr},
+          {"NastaveniCasu", "&Nastavení času", nullptr},
+          {"AktivaceTAVOB", "&Aktivace TAVO-B", nullptr}}},
+        {"Info1", "&Info",
+         {{"Oprogramu1", "&O programu", &TForm1::Oprogramu1Click},
+          {"Npovda1", "&Nápověda", &TForm1::Npovda1Click}}},
+    };
+}
+
+// The speed buttons: number, position, hint, picture, and the menu item whose
+// handler they share (empty: a handler not built yet).
+struct SpeedDef {
+    int n, x, y;
+    const char *hint;
+    QStyle::StandardPixmap icon;
+    const char *sameAs;
+};
+
+const SpeedDef speedDefs[] = {
+    {1, 176, 324, "Zápis pracovní sestavy do zařízení", QStyle::SP_ArrowRight, "ZapisTabulkyDoPameti1"},
+    {2, 217, 324, "Načtení pracovní sestavy ze zařízení", QStyle::SP_ArrowLeft, "CteniTabulkyZpameti1"},
+    {3, 256, 324, "Zkopírování pracovní sestavy do archivní", QStyle::SP_ArrowUp, "ZkopirovaniPracovniSestavyDoArchivni1"},
+    {4, 297, 324, "Zkopírování archivní sestavy do pracovní", QStyle::SP_ArrowDown, "ZkoprovaniArchivniSestavydopracovn1"},
+    {5, 336, 324, "Porovnat sestavy", QStyle::SP_FileDialogDetailedView, "Poravnatarchivnapracovnsetavu1"},
+    {6, 377, 324, "Vyplnit příjmení podle kódů", QStyle::SP_FileDialogInfoView, "Najtpjmenpodlekdu1"},
+    {7, 416, 324, "Vyhledat duplicitní kódy", QStyle::SP_FileDialogContentsView, "Vyhledatduplicitnkdyvpracovnsestav1"},
+    {8, 880, 324, "Vybrat zařízení", QStyle::SP_DialogApplyButton, "Vybratzazenzeseznamu1"},
+    {9, 921, 324, "Konfigurovat zařízení", QStyle::SP_ComputerIcon, "Konfigurovatzazen1"},
+    {10, 288, 0, "Přidat do pracovní sestavy", QStyle::SP_ArrowDown, nullptr},
+    {11, 329, 0, "Hledat", QStyle::SP_FileDialogContentsView, "Najtzznam1"},
+    {12, 880, 0, "Přidat do pracovní sestavy", QStyle::SP_ArrowDown, nullptr},
+    {13, 921, 0, "Vyhledat duplicitní kódy", QStyle::SP_FileDialogContentsView, "VyhledatduplicitnkdyvSeznamuosob1"},
+};
+
+QString folderOf(const QString &exePath)
+{
+    QString f = QDir::toNativeSeparators(QFileInfo(exePath).absolutePath());
+    if (!f.endsWith(QDir::separator()))
+        f += QDir::separator();
+    return f;
+}
+
+QLabel *label(const QString &text, int x, int y, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+} // namespace
+
+TForm1::TForm1(const QString &exePath, QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("TAVO"));
+    programFolder = folderOf(exePath);
+    LoadUserSettings(headings, settingsFile());
+    db.programFolder = programFolder;
+    db.databaseFolder = programFolder;
+    db.Table1.setTableName(QStringLiteral("arch1"));
+    db.Table2.setTableName(QStringLiteral("DEMOosoby"));
+    db.Table3.setTableName(QStringLiteral("DEMOzarizeni"));
+    for (Table *t : {&db.Table1, &db.Table2, &db.Table3})
+        t->setDatabaseFolder(db.databaseFolder);
+    db.headingRefresh = [this] { headingRefresh(); };
+    db.reportSaveFailure = [this](const QString &f, const QString &r) { reportSaveFailure(f, r); };
+    buildControls();
+    buildMenu();
+    db.StringGrid1 = StringGrid1;
+    db.CheckBox1 = CheckBox1;
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildControls()
+{
+    auto *c = new QWidget(this);
+    setCentralWidget(c);
+    Label1 = label(QStringLiteral("Archivní sestava"), 0, 9, c);
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    Label1->setMinimumWidth(280);
+    Label4 = label(QStringLiteral("Seznam osob"), 374, 9, c);
+    Label2 = label(QStringLiteral("Pracovní sestava"), 0, 334, c);
+    Label3 = label(QStringLiteral("Seznam zařízení"), 463, 334, c);
+
+    DBGrid1 = new DBGrid(db.Table1, c);
+    DBGrid1->setGeometry(0, 28, 356, 296);
+    DBGrid2 = new DBGrid(db.Table2, c);
+    DBGrid2->setGeometry(374, 28, 582, 296);
+    DBGrid2->setColumnWidths({27, 61, 61, 52, 52, 40, 40, 36, 49});
+    DBGrid3 = new DBGrid(db.Table3, c);
+    DBGrid3->setGeometry(463, 352, 493, 287);
+    DBGrid3->setColumnWidths({35, 79, 46, 62, -1, 65});
+    DBNavigator1 = new DBNavigator(db.Table2, c);
+    DBNavigator1->setGeometry(660, 0, 196, 28);
+    DBNavigator2 = new DBNavigator(db.Table3, c);
+    DBNavigator2->setGeometry(660, 324, 196, 28);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("Seřadit podle příjmení"), c);
+    CheckBox1->move(482, 2);
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { guarded([this] { CheckBox1Click(); }); });
+
+    StringGrid1 = createWorkingSetGrid();
+    StringGrid1->setParent(c);
+    StringGrid1->setGeometry(0, 352, 444, 287);
+    StringGrid1->onSelectCell = [this](int col, int row) { StringGrid1SelectCell(col, row); };
+
+    for (const SpeedDef &s : speedDefs)
+        addSpeedButton(s.n, s.x, s.y, QString::fromUtf8(s.hint), s.icon);
+    c->setMinimumSize(964, 645);
+    setTabOrder(DBGrid1, DBGrid2);
+    setTabOrder(DBGrid2, StringGrid1);
+    setTabOrder(StringGrid1, DBGrid3);
+}
+
+QToolButton *TForm1::addSpeedButton(int n, int x, int y, const QString &hint, int icon)
+{
+    auto *b = new QToolButton(centralWidget());
+    b->setObjectName(QStringLiteral("SpeedButton%1").arg(n));
+    b->setAutoRaise(true);
+    b->setToolTip(hint);
+    b->setIcon(style()->standardIcon(QStyle::StandardPixmap(icon)));
+    b->setGeometry(x, y, 35, 27);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setEnabled(false);
+    speedButtons.append(b);
+    return b;
+}
+
+void TForm1::buildMenu()
+{
+    for (const MenuDef &m : mainMenu()) {
+        QMenu *menu = menuBar()->addMenu(QString::fromUtf8(m.caption));
+        menu->setObjectName(QString::fromLatin1(m.name));
+        for (const MenuRow &row : m.items) {
+            if (QByteArray(row.caption) == "-") {
+                menu->addSeparator()->setObjectName(QString::fromLatin1(row.name));
+                continue;
+            }
+            QAction *a = menu->addAction(QString::fromUtf8(row.caption));
+            a->setObjectName(QString::fromLatin1(row.name));
+            menuItems_.insert(a->objectName(), a);
+            a->setEnabled(row.handler != nullptr);
+            if (row.handler)
+                connect(a, &QAction::triggered, this, [this, h = row.handler] { guarded([this, h] { (this->*h)(); }); });
+        }
+    }
+    // A speed button acts as its menu item does, and is enabled with it.
+    for (const SpeedDef &s : speedDefs) {
+        QAction *a = s.sameAs ? menuItem(QString::fromLatin1(s.sameAs)) : nullptr;
+        if (!a)
+            continue;
+        QToolButton *b = speedButton(s.n);
+        b->setEnabled(a->isEnabled());
+        connect(b, &QToolButton::clicked, a, &QAction::trigger);
+    }
+}
+
+void TForm1::showEvent(QShowEvent *e)
+{
+    QMainWindow::showEvent(e);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    guarded([this] { FormShow(); });
+}
+
+void TForm1::FormShow()
+{
+    if (!dialogs_.form7)
+        return;
+    dialogs_.form7->onClose = [this] { guarded([this] { afterLogin(); }); };
+    dialogs_.form7->setWindowModality(Qt::ApplicationModal);
+    dialogs_.form7->show();
+}
+
+void TForm1::afterLogin()
+{
+    if (enteredPassword != headings.storedPassword()) {
+        close();
+        return;
+    }
+    started = true;
+    db.databaseName = QStringLiteral("DEMO");
+    db.loadWorkingSet(db.databaseName);
+    db.openTables();
+    insertionRow = 1;
+    detectedCount = 0;
+    headingRefresh();
+}
+
+void TForm1::headingRefresh()
+{
+    for (int c = 0; c < 4; ++c)
+        StringGrid1->setCell(c, 0, headings.at(c, 0));
+    const QList<Table *> tables{&db.Table1, &db.Table2, &db.Table3};
+    for (int k = 0; k < 3; ++k) {
+        Table &t = *tables[k];
+        for (int i = 0; i < t.fieldCount() && i < Headings::Cols; ++i)
+            t.setDisplayLabel(i, headings.at(i, k + 1));
+    }
+    for (DBGrid *g : {DBGrid1, DBGrid2, DBGrid3})
+        g->refreshTitles();
+    setWindowTitle(QStringLiteral("TAVO   databáze ") + db.databaseName);
+    Label1->setText(QStringLiteral("Archivní sestava: ") + db.Table1.tableName());
+    Label1->adjustSize();
+}
+
+bool TForm1::FormCloseQuery()
+{
+    if (started) {
+        started = false;
+        db.saveWorkingSet(db.databaseName);
+        db.closeTables();
+    }
+    return true;
+}
+
+void TForm1::closeEvent(QCloseEvent *e)
+{
+    guarded([this] { FormCloseQuery(); });
+    e->accept();
+    QApplication::quit();
+}
+
+void TForm1::reportSaveFailure(const QString &file, const QString &reason)
+{
+    op().messageBox(QStringLiteral("Upozornění"),
+                    QStringLiteral("Pracovní sestavu nelze uložit do souboru ") + file + QStringLiteral(": ") + reason,
+                    MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool TForm1::ask(const QString &question)
+{
+    return op().messageBox(QStringLiteral("Dotaz"), question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void TForm1::CheckBox1Click()
+{
+    if (db.Table2.active())
+        db.Table2.setIndexFieldNames(CheckBox1->isChecked() ? QStringLiteral("OS2") : QStringLiteral("OS1"));
+}
+
+void TForm1::StringGrid1SelectCell(int, int row) { insertionRow = row; }
+
+void TForm1::NastDatabzi1Click() { dialogs_.form11->show(); }
+
+void TForm1::UloitDatabzi1Click() { dialogs_.form9->show(); }
+
+void TForm1::Vymazatpracovnsestavu1Click()
+{
+    if (ask(QStringLiteral("Opravdu si přejete vymazat pracovní sestavu?")))
+        clearWorkingSet(*StringGrid1);
+}
+
+void TForm1::VymazatArchivnsestavu1Click()
+{
+    if (!ask(QStringLiteral("Opravdu si přejete vymazat archivní sestavu?")))
+        return;
+    DBGrid1->hide();
+    struct Show {
+        QWidget *w;
+        ~Show() { w->show(); }
+    } showAgain{DBGrid1};
+    db.emptyArchive();
+}
+
+void TForm1::Vymazatseznamosob1Click()
+{
+    if (ask(QStringLiteral("Opravdu si přejete vymazat seznam osob?")))
+        db.emptyTable(db.Table2);
+}
+
+void TForm1::VzmazatseznamZazen1Click()
+{
+    if (ask(QStringLiteral("Opravdu si přejete vymazat seznam zařízení?")))
+        db.emptyTable(db.Table3);
+}
+
+void TForm1::UzivatelskeNastaveniClick() { dialogs_.form6->show(); }
+
+void TForm1::Oprogramu1Click() { dialogs_.form8->show(); }
+
+void TForm1::Npovda1Click() { dialogs_.form10->show(); }

@@ -1,0 +1,101 @@
+#pragma once
+// The main window: the shared state of the program (tables, working set,
+// headings, folders, the link) and the menu and buttons that start every action.
+
+#include "records/database.h"
+#include "records/headings.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class DBGrid;
+class DBNavigator;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QToolButton;
+class TextGrid;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+class TForm11;
+
+// The windows the main window shows; created after it, in the start-up order.
+struct Dialogs {
+    TForm6 *form6 = nullptr;
+    TForm7 *form7 = nullptr;
+    TForm8 *form8 = nullptr;
+    TForm9 *form9 = nullptr;
+    TForm10 *form10 = nullptr;
+    TForm11 *form11 = nullptr;
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // exePath: the running executable; its folder is the program folder.
+    explicit TForm1(const QString &exePath, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    void setDialogs(const Dialogs &d) { dialogs_ = d; }
+
+    // Shared state.
+    QString programFolder;
+    QString enteredPassword;  // the entered password value
+    QString deviceName;
+    QString databaseText;     // scratch text of the database operations
+    Headings headings;
+    Database db;
+    bool started = false;
+    int insertionRow = 1;
+    int detectedCount = 0;
+
+    QString settingsFile() const { return programFolder + QStringLiteral("TAVO-konfig.txt"); }
+
+    // Controls.
+    QLabel *Label1, *Label2, *Label3, *Label4;
+    DBGrid *DBGrid1, *DBGrid2, *DBGrid3;
+    DBNavigator *DBNavigator1, *DBNavigator2;
+    QCheckBox *CheckBox1;
+    TextGrid *StringGrid1;
+    QList<QToolButton *> speedButtons;  // SpeedButton1 .. SpeedButton13 at index 0 .. 12
+    QToolButton *speedButton(int n) const { return speedButtons.at(n - 1); }
+    // Menu items by component name ("Konec1", "NastDatabzi1", ...).
+    QAction *menuItem(const QString &name) const { return menuItems_.value(name); }
+
+    void FormShow();
+    void afterLogin();
+    void headingRefresh();
+    bool FormCloseQuery();
+
+    // Handlers.
+    void Konec1Click() { close(); }
+    void CheckBox1Click();
+    void StringGrid1SelectCell(int col, int row);
+    void NastDatabzi1Click();
+    void UloitDatabzi1Click();
+    void Vymazatpracovnsestavu1Click();
+    void VymazatArchivnsestavu1Click();
+    void Vymazatseznamosob1Click();
+    void VzmazatseznamZazen1Click();
+    void UzivatelskeNastaveniClick();
+    void Oprogramu1Click();
+    void Npovda1Click();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    QToolButton *addSpeedButton(int n, int x, int y, const QString &hint, int icon);
+    bool ask(const QString &question);
+    void reportSaveFailure(const QString &file, const QString &reason);
+
+    Dialogs dialogs_;
+    QHash<QString, QAction *> menuItems_;
+    bool shownOnce_ = false;
+};

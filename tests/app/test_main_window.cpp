@@ -1,0 +1,227 @@
+// The program end to end: start-up order, login, after-login state, menus,
+// clearing commands and shutdown, on a program folder made for each test.
+#include "app/program.h"
+#include "app/tform1.h"
+#include "records/tform7.h"
+#include "records/user_settings.h"
+#include "records/working_set.h"
+#include "tests/support/scripted_operator.h"
+#include "ui/cp1250.h"
+#include "ui/db_grid.h"
+#include "ui/guard.h"
+#include "ui/text_grid.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+namespace {
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray settingsWithPassword(const QString &password)
+{
+    QByteArray out = toCp1250(QStringLiteral("Pozice;Kód;Příznaky;Příjmení;;;;;;\r\n"
+                                             "Slot;Kód;Příznaky;;;;;;;\r\n"
+                                             "Č.;Kód;Příjmení;Jméno;Oddělení;Telefon;P1;P2;P3;\r\n"
+                                             "Č.;Název;Archiv;Adresa;Relé;Kódů;;;;\r\n"));
+    return out + passwordValue(password).toLatin1() + ";;;;;;;;;\r\n";
+}
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        writeFile(path("TAVO-konfig.txt"), settingsWithPassword(QString()));
+        writeFile(path("TAVO-oprogramu.txt"), "TAVO\r\n");
+        writeFile(path("TAVO-napoveda.txt"), "Help\n");
+        op.shown.clear();
+        op.answers.clear();
+    }
+    void cleanup() { program.reset(); }
+
+    void windowsAreCreatedInOrder()
+    {
+        start();
+        QStringList captions;
+        for (QWidget *w : program->windows())
+            captions << w->windowTitle();
+        const QStringList expected{
+            "TAVO", "Zadejte heslo", "Form2", "Konfigurace zařízení", "Detekovaná zařízení", "Vyhledat záznamy",
+            "Uživatelské nastavení", "TAVO verze 21", "Uložit databázi", "Nápověda programu TAVO", "Načíst databázi",
+            "Čtení událostí z paměti TAVO-B", "Nastavení času TAVO-B", "Aktivace paměti událostí v TAVO-B",
+            "Načítání událostí z paměti TAVO-B", "Uložit události", "Naposledy přiložené kódy", "Test relé"};
+        QCOMPARE(captions, expected);
+        QCOMPARE(form1()->programFolder, dir->path() + QLatin1Char('/'));
+    }
+
+    void missingAboutFileEndsTheStart()
+    {
+        QFile::remove(path("TAVO-oprogramu.txt"));
+        try {
+            Program p(path("tavo"));
+            QFAIL("the start went on");
+        } catch (const Error &e) {
+            QCOMPARE(e.text(), QStringLiteral("Cannot open file ") + path("TAVO-oprogramu.txt"));
+        }
+    }
+
+    void loginWithTheRightPassword()
+    {
+        start();
+        login(QString());
+        TForm1 *f = form1();
+        QVERIFY(f->started);
+        QCOMPARE(f->windowTitle(), QStringLiteral("TAVO   databáze DEMO"));
+        QCOMPARE(f->Label1->text(), QStringLiteral("Archivní sestava: arch1"));
+        QCOMPARE(f->StringGrid1->cell(1, 0), QStringLiteral("Kód"));
+        QCOMPARE(f->StringGrid1->cell(3, 0), QStringLiteral("Příjmení"));
+        QCOMPARE(f->db.Table2.displayLabel(2), QStringLiteral("Příjmení"));
+        QCOMPARE(f->db.Table3.displayLabel(5), QStringLiteral("Kódů"));
+        QCOMPARE(f->db.Table1.displayLabel(0), QStringLiteral("Slot"));
+        QVERIFY(f->db.Table1.active() && f->db.Table2.active() && f->db.Table3.active());
+        QCOMPARE(f->insertionRow, 1);
+    }
+
+    void aWrongPasswordEndsTheProgramAndSavesNothing()
+    {
+        writeFile(path("TAVO-konfig.txt"), settingsWithPassword(QStringLiteral("tajne")));
+        start();
+        login(QStringLiteral("jine"));
+        QVERIFY(!form1()->isVisible());
+        QVERIFY(!form1()->started);
+        QVERIFY(!QFile::exists(path("DEMOpracovni.csv")));
+        QVERIFY(!QFile::exists(path("DEMOosoby.DBF")));
+    }
+
+    void theRightPasswordInOtherLetterCase()
+    {
+        writeFile(path("TAVO-konfig.txt"), settingsWithPassword(QStringLiteral("tajne")));
+        start();
+        login(QStringLiteral("TAJNE"));
+        QVERIFY(form1()->started);
+    }
+
+    void closingAfterAStartSavesTheWorkingSet()
+    {
+        start();
+        login(QString());
+        form1()->StringGrid1->setCell(1, 4, QStringLiteral("ABCD"));
+        form1()->close();
+        QFile f(path("DEMOpracovni.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QVERIFY(bytes.startsWith(toCp1250(QStringLiteral("Pozice;Kód;Příznaky;Příjmení\r\nmaster;;;\r\n"))));
+        QVERIFY(bytes.contains("\r\n004;ABCD;;\r\n"));
+        QVERIFY(!form1()->db.Table2.active());
+    }
+
+    void theWorkingSetComesBackAtTheNextStart()
+    {
+        writeFile(path("DEMOpracovni.csv"), "a;b;c;d\r\nmaster;1111;0101;Novák\r\n");
+        start();
+        login(QString());
+        QCOMPARE(form1()->StringGrid1->cell(1, 1), QStringLiteral("1111"));
+        QCOMPARE(form1()->StringGrid1->cell(1, 0), QStringLiteral("Kód"));  // the headings win
+    }
+
+    void menuItemsAndSpeedButtons()
+    {
+        start();
+        TForm1 *f = form1();
+        struct Item {
+            const char *name, *caption;
+            bool enabled;
+        };
+        const Item items[] = {
+            {"NastDatabzi1", "&Načíst Databázi ...", true},
+            {"UloitDatabzi1", "&Uložit Databázi jako ...", true},
+            {"Konec1", "Kone&c", true},
+            {"Vymazatpracovnsestavu1", "&Vymazat Pracovní sestavu", true},
+            {"VzmazatseznamZazen1", "Vymazat Seznam &Zařízení", true},
+            {"UzivatelskeNastaveni", "&Uživatelské nastavení", true},
+            {"Oprogramu1", "&O programu", true},
+            {"Npovda1", "&Nápověda", true},
+            {"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", false},
+            {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", false},
+            {"CteniUdalosti", "Čtení &Událostí", false},
+        };
+        for (const Item &i : items) {
+            QAction *a = f->menuItem(QString::fromLatin1(i.name));
+            QVERIFY2(a, i.name);
+            QCOMPARE(a->text(), QString::fromUtf8(i.caption));
+            QCOMPARE(a->isEnabled(), i.enabled);
+        }
+        QCOMPARE(f->speedButton(1)->toolTip(), QStringLiteral("Zápis pracovní sestavy do zařízení"));
+        QVERIFY(!f->speedButton(1)->isEnabled());
+        QCOMPARE(f->speedButton(13)->toolTip(), QStringLiteral("Vyhledat duplicitní kódy"));
+    }
+
+    void clearingAsksFirst()
+    {
+        start();
+        login(QString());
+        TForm1 *f = form1();
+        f->StringGrid1->setCell(1, 9, QStringLiteral("ABC"));
+        op.answers = {IDNO};
+        f->menuItem(QStringLiteral("Vymazatpracovnsestavu1"))->trigger();
+        QCOMPARE(op.lastText(), QStringLiteral("Opravdu si přejete vymazat pracovní sestavu?"));
+        QCOMPARE(op.shown.last().title, QStringLiteral("Dotaz"));
+        QCOMPARE(f->StringGrid1->cell(1, 9), QStringLiteral("ABC"));
+        op.answers = {IDYES};
+        f->menuItem(QStringLiteral("Vymazatpracovnsestavu1"))->trigger();
+        QCOMPARE(f->StringGrid1->cell(1, 9), QString());
+        QCOMPARE(f->StringGrid1->cell(0, 9), QStringLiteral("009"));
+        QCOMPARE(f->StringGrid1->cell(1, 0), QStringLiteral("Kód"));
+
+        op.answers = {IDYES};
+        f->menuItem(QStringLiteral("VymazatArchivnsestavu1"))->trigger();
+        QCOMPARE(op.lastText(), QStringLiteral("Opravdu si přejete vymazat archivní sestavu?"));
+        QCOMPARE(f->db.Table1.recordCount(), 510);
+        QVERIFY(!f->DBGrid1->isHidden());
+    }
+
+    void selectingACellMovesTheInsertionRow()
+    {
+        start();
+        login(QString());
+        form1()->StringGrid1->selectCell(2, 77);
+        QCOMPARE(form1()->insertionRow, 77);
+    }
+
+private:
+    QString path(const char *name) const { return dir->filePath(QString::fromLatin1(name)); }
+    TForm1 *form1() const { return program->form1(); }
+    TForm7 *form7() const { return static_cast<TForm7 *>(program->windows().at(1)); }
+
+    void start()
+    {
+        program = std::make_unique<Program>(path("tavo"));
+        form1()->show();
+        QVERIFY(form7()->isVisible());
+    }
+
+    void login(const QString &password)
+    {
+        form7()->Edit1->setText(password);
+        form7()->Button1Click();
+        QVERIFY(!form7()->isVisible());
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<Program> program;
+    ScriptedOperator op;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
