@@ -55,6 +55,8 @@ public:
     bool exclusive() const;
     // Deletes all records; only while open exclusively.
     void emptyTable();
+    // Reads the file again (records other programs wrote); keeps the current record when it is still there.
+    void refresh();
 
     // Orders the records by this field ("" = file order); stays open.
     void setIndexFieldNames(const QString &field);

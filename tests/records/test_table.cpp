@@ -1,0 +1,695 @@
+// The table engine: its file format, its operations and their failures.
+
+#include "records/table.h"
+#include "tests/records/dbf_fixture.h"
+#include "ui/guard.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QList<FieldDef> PersonFields = {
+    {"OS0", 'C', 10, 0}, {"OS1", 'C', 16, 0}, {"OS2", 'C', 20, 0}, {"OS3", 'N', 5, 0},
+};
+
+QString errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const Error &e) {
+        return e.text();
+    }
+    return QString();
+}
+
+void addRecord(Table &t, const QStringList &values)
+{
+    t.append();
+    for (int i = 0; i < values.size(); ++i)
+        t.setFieldText(i, values[i]);
+    t.post();
+}
+
+QStringList column(Table &t, int field)
+{
+    QStringList out;
+    for (int p = 0; p < t.recordCount(); ++p)
+        out << t.textAt(p, field);
+    return out;
+}
+
+Fixture personFixture()
+{
+    Fixture f;
+    f.fields = {{"OS1", 'C', 4}, {"OS2", 'C', 12}};
+    return f;
+}
+} // namespace
+
+class TestTable : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString folder() const { return tmp->path(); }
+    QString path(const QString &file) const { return tmp->filePath(file); }
+
+    void openTable(Table &t, const QString &name, bool exclusive = false)
+    {
+        t.setDatabaseFolder(folder());
+        t.setTableName(name);
+        t.setExclusive(exclusive);
+        t.open();
+    }
+    void createPersons(const QString &name, const QList<QStringList> &rows)
+    {
+        Table::create(folder(), name, PersonFields);
+        Table t;
+        openTable(t, name);
+        for (const QStringList &r : rows)
+            addRecord(t, r);
+    }
+
+private slots:
+    void init()
+    {
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+    }
+
+    void createWritesDbase3WithDriver1250()
+    {
+        Table::create(folder(), "nova", PersonFields);
+        const QByteArray b = readAll(path("nova.DBF"));
+        const int headerLength = 32 + 4 * 32 + 1;
+        QCOMPARE(b.size(), headerLength + 1);
+        QCOMPARE(uchar(b[0]), uchar(0x03));
+        QCOMPARE(uchar(b[29]), uchar(0xC8));
+        QCOMPARE(qFromLittleEndian<quint32>(b.constData() + 4), 0u);
+        QCOMPARE(qFromLittleEndian<quint16>(b.constData() + 8), quint16(headerLength));
+        QCOMPARE(qFromLittleEndian<quint16>(b.constData() + 10), quint16(1 + 10 + 16 + 20 + 5));
+        QCOMPARE(b.mid(32 + 32, 4), QByteArray("OS1\0", 4));
+        QCOMPARE(b[32 + 32 + 11], 'C');
+        QCOMPARE(uchar(b[32 + 32 + 16]), uchar(16));
+        QCOMPARE(b[headerLength - 1], char(0x0D));
+        QCOMPARE(b[headerLength], char(0x1A));
+        QVERIFY(QDir(folder()).entryList(QDir::Files) == QStringList{"nova.DBF"});
+    }
+
+    void nameWithOrWithoutExtensionIsOneTable()
+    {
+        Table::create(folder(), "DEMOosoby.DBF", PersonFields);
+        QVERIFY(Table::exists(folder(), "DEMOosoby"));
+        QVERIFY(Table::exists(folder(), "DEMOosoby.dbf"));
+        QFile::rename(path("DEMOosoby.DBF"), path("DEMOosoby.dbf"));
+        Table t;
+        openTable(t, "DEMOosoby");
+        QCOMPARE(QFileInfo(t.filePath()).fileName(), QString("DEMOosoby.dbf"));
+    }
+
+    void appendEditDeleteReachTheFileAtOnce()
+    {
+        createPersons("osoby", {{"a", "0000000000000001", "Novák", "1"}, {"b", "0000000000000002", "Dvořák", "2"}});
+        Table t;
+        openTable(t, "osoby");
+        t.setIndexFieldNames("OS1");
+        t.last();
+        t.edit();
+        t.setFieldText(2, "Říha");
+        t.post();
+        const qint64 sizeAfterEdit = QFileInfo(path("osoby.DBF")).size();
+        t.first();
+        t.deleteRecord();
+
+        const QByteArray b = readAll(path("osoby.DBF"));
+        const int headerLength = qFromLittleEndian<quint16>(b.constData() + 8);
+        const int recordLength = qFromLittleEndian<quint16>(b.constData() + 10);
+        QCOMPARE(b.size(), sizeAfterEdit);
+        QCOMPARE(b.size(), headerLength + 2 * recordLength + 1);
+        QCOMPARE(qFromLittleEndian<quint32>(b.constData() + 4), 2u);
+        QCOMPARE(b[headerLength], '*');
+        QCOMPARE(b[headerLength + recordLength], ' ');
+        QCOMPARE(b.right(1), QByteArray(1, 0x1A));
+
+        Table other;
+        openTable(other, "osoby");
+        QCOMPARE(other.recordCount(), 1);
+        QCOMPARE(other.fieldText(2), QString("Říha"));
+    }
+
+    void postedRecordsSurviveWithoutClose()
+    {
+        Table::create(folder(), "osoby", PersonFields);
+        auto t = std::make_unique<Table>();
+        openTable(*t, "osoby");
+        addRecord(*t, {"x", "00000000000000AA", "Šťastný"});
+        Table reader;
+        openTable(reader, "osoby");
+        QCOMPARE(reader.recordCount(), 1);
+        QCOMPARE(reader.fieldText(2), QString("Šťastný"));
+    }
+
+    void closePostsTheRecordUnderEdit()
+    {
+        createPersons("osoby", {{"a", "1", "Novák"}});
+        Table t;
+        openTable(t, "osoby");
+        t.edit();
+        t.setFieldText(2, "Nováková");
+        t.close();
+        openTable(t, "osoby");
+        QCOMPARE(t.fieldText(2), QString("Nováková"));
+    }
+
+    void editingAnEmptyTableAppends()
+    {
+        Table::create(folder(), "osoby", PersonFields);
+        Table t;
+        openTable(t, "osoby");
+        t.edit();
+        QCOMPARE(t.state(), Table::Insert);
+        t.setFieldText(1, "ABC");
+        t.post();
+        QCOMPARE(t.recordCount(), 1);
+        QCOMPARE(t.fieldText(1), QString("ABC"));
+    }
+
+    void textIsCutToTheFieldWidth_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("ascii") << 0 << "abcdefghijkl" << "abcdefghij" << QByteArray("abcdefghij");
+        QTest::newRow("czech letters count one each") << 0 << "Žluťoučký kůň" << "Žluťoučký"
+                                                      << QByteArray("\x8Elu\x9Dou\xE8k\xFD ");
+        QTest::newRow("short text filled with blanks") << 0 << "ab" << "ab" << QByteArray("ab        ");
+        QTest::newRow("number right-aligned") << 3 << "42" << "42" << QByteArray("   42");
+        QTest::newRow("number cut") << 3 << "1234567" << "12345" << QByteArray("12345");
+    }
+    void textIsCutToTheFieldWidth()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, read);
+        QFETCH(QByteArray, stored);
+        Table::create(folder(), "cut", PersonFields);
+        Table t;
+        openTable(t, "cut");
+        t.insert();
+        t.setFieldText(field, text);
+        t.post();
+        QCOMPARE(t.fieldText(field), read);
+        const QByteArray b = readAll(path("cut.DBF"));
+        const int offset = 1 + (field == 3 ? 10 + 16 + 20 : 0);
+        QCOMPARE(b.mid(32 + 4 * 32 + 1 + offset, stored.size()), stored);
+    }
+
+    void textWindows1250CannotHoldIsRefused()
+    {
+        Table::create(folder(), "t", PersonFields);
+        Table t;
+        openTable(t, "t");
+        t.insert();
+        t.setFieldText(2, "Horák");
+        QVERIFY(!errorOf([&] { t.setFieldText(2, "Horák 中"); }).isEmpty());
+        QCOMPARE(t.fieldText(2), QString("Horák"));
+    }
+
+    void languageDriversReadAsWindows1250_data()
+    {
+        QTest::addColumn<uchar>("version");
+        QTest::addColumn<uchar>("driver");
+        QTest::newRow("dBase III, 0xC8") << uchar(0x03) << uchar(0xC8);
+        QTest::newRow("dBase III, 0x57") << uchar(0x03) << uchar(0x57);
+        QTest::newRow("dBase III, no driver") << uchar(0x03) << uchar(0x00);
+        QTest::newRow("dBase IV with memo") << uchar(0x8B) << uchar(0x57);
+        QTest::newRow("dBase III with memo") << uchar(0x83) << uchar(0xC8);
+    }
+    void languageDriversReadAsWindows1250()
+    {
+        QFETCH(uchar, version);
+        QFETCH(uchar, driver);
+        Fixture f = personFixture();
+        f.version = version;
+        f.driver = driver;
+        f.records = {f.record(' ', {"0001", "\x8E" "elezn\xFD \xD8\xED" "ha"})};
+        f.write(path("drv.DBF"));
+        Table t;
+        openTable(t, "drv");
+        QCOMPARE(t.fieldText(1), QString("Železný Říha"));
+    }
+
+    void deletedRecordsAreSkipped()
+    {
+        Fixture f = personFixture();
+        f.records = {f.record('*', {"0001", "Smazany"}), f.record(' ', {"0002", "Zivy"}),
+                     f.record('*', {"0003", "Take pryc"}), f.record(' ', {"0004", "Dalsi"})};
+        f.write(path("del.DBF"));
+        Table t;
+        t.setIndexFieldNames("OS1");
+        openTable(t, "del");
+        QCOMPARE(t.recordCount(), 2);
+        QCOMPARE(column(t, 0), (QStringList{"0002", "0004"}));
+        QVERIFY(!t.findKey("0001"));
+        t.setIndexFieldNames("");
+        QCOMPARE(column(t, 0), (QStringList{"0002", "0004"}));
+    }
+
+    void fileShorterThanItsHeaderClaims_data()
+    {
+        QTest::addColumn<int>("claimed");
+        QTest::addColumn<int>("cutBytes");
+        QTest::addColumn<int>("readable");
+        QTest::newRow("count beyond the records") << 5 << 0 << 3;
+        QTest::newRow("last record cut in half") << 3 << 9 << 2;
+        QTest::newRow("no end byte") << 3 << 1 << 3;
+    }
+    void fileShorterThanItsHeaderClaims()
+    {
+        QFETCH(int, claimed);
+        QFETCH(int, cutBytes);
+        QFETCH(int, readable);
+        Fixture f = personFixture();
+        f.claimedCount = claimed;
+        f.records = {f.record(' ', {"0001", "A"}), f.record(' ', {"0002", "B"}), f.record(' ', {"0003", "C"})};
+        QByteArray b = f.bytes();
+        b.chop(cutBytes);
+        QFile out(path("short.DBF"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(b);
+        out.close();
+
+        Table t;
+        openTable(t, "short");
+        QCOMPARE(t.recordCount(), readable);
+        addRecord(t, {"0009", "Nový"});
+        t.close();
+        t.setIndexFieldNames("OS1");
+        openTable(t, "short");
+        QCOMPARE(t.recordCount(), readable + 1);
+        QVERIFY(t.findKey("0009"));
+        QCOMPARE(t.fieldText(1), QString("Nový"));
+    }
+
+    void brokenFilesRaiseErrors_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        Fixture f = personFixture();
+        f.records = {f.record(' ', {"0001", "A"})};
+        const QByteArray good = f.bytes();
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("header cut short") << good.left(40);
+        QTest::newRow("unknown version") << QByteArray(good).replace(0, 1, "\x30");
+        QByteArray longHeader = good;
+        qToLittleEndian(quint16(good.size() + 100), longHeader.data() + 8);
+        QTest::newRow("header length past the end") << longHeader;
+        QByteArray narrow = good;
+        qToLittleEndian(quint16(5), narrow.data() + 10);
+        QTest::newRow("fields wider than the record") << narrow;
+    }
+    void brokenFilesRaiseErrors()
+    {
+        QFETCH(QByteArray, bytes);
+        QFile out(path("broken.DBF"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        Table t;
+        const QString e = errorOf([&] { openTable(t, "broken"); });
+        QVERIFY2(e.contains("broken.DBF"), qPrintable(e));
+        QVERIFY(!t.active());
+    }
+
+    void missingTableIsReported()
+    {
+        Table t;
+        const QString e = errorOf([&] { openTable(t, "chybi"); });
+        QCOMPARE(e, "Tabulka " + QDir::toNativeSeparators(path("chybi.DBF")) + " neexistuje");
+        QVERIFY(!errorOf([&] { Table::copyTable(folder(), "chybi", "jina"); }).isEmpty());
+        QVERIFY(!Table::exists(folder(), "jina"));
+    }
+
+    void exclusiveUseExcludesThisProgram()
+    {
+        createPersons("osoby", {{"a", "1", "Novák"}});
+        Table shared, excl;
+        openTable(shared, "osoby");
+        const QString e = errorOf([&] { openTable(excl, "osoby", true); });
+        QCOMPARE(e, "Tabulka " + QDir::toNativeSeparators(path("osoby.DBF")) + " je používána jiným programem");
+        QVERIFY(!errorOf([&] { shared.emptyTable(); }).isEmpty());
+        shared.close();
+        openTable(excl, "osoby", true);
+        QVERIFY(!errorOf([&] { openTable(shared, "osoby"); }).isEmpty());
+    }
+
+    void tableHeldByAnotherProcess()
+    {
+        const QString python = QStandardPaths::findExecutable("python3");
+        if (python.isEmpty())
+            QSKIP("python3 is not installed: no other process to hold the table");
+        createPersons("osoby", {{"a", "1", "Novák"}});
+        QProcess holder;
+        holder.start(python, {"-c", "import fcntl, sys, time\n"
+                                    "f = open(sys.argv[1])\n"
+                                    "fcntl.flock(f, fcntl.LOCK_SH)\n"
+                                    "print('locked', flush=True)\n"
+                                    "time.sleep(60)\n",
+                              path("osoby.DBF")});
+        QVERIFY(holder.waitForReadyRead(5000));
+
+        Table t;
+        const QString e = errorOf([&] { openTable(t, "osoby", true); });
+        QCOMPARE(e, "Tabulka " + QDir::toNativeSeparators(path("osoby.DBF")) + " je používána jiným programem");
+        openTable(t, "osoby");  // shared use goes on beside it
+        QCOMPARE(t.recordCount(), 1);
+        holder.kill();
+        holder.waitForFinished();
+    }
+
+    void openTableIsLockedAgainstOtherProcesses()
+    {
+        const QString flock = QStandardPaths::findExecutable("flock");
+        if (flock.isEmpty())
+            QSKIP("flock(1) from util-linux is not installed");
+        createPersons("osoby", {});
+        const auto exclusiveElsewhere = [&] {
+            return QProcess::execute(flock, {"--exclusive", "--nonblock", path("osoby.DBF"), "true"});
+        };
+        Table t;
+        openTable(t, "osoby");
+        QVERIFY(exclusiveElsewhere() != 0);
+        t.close();
+        QCOMPARE(exclusiveElsewhere(), 0);
+    }
+
+    void emptyTableUnderExclusiveUse()
+    {
+        createPersons("osoby", {{"a", "1", "Novák"}, {"b", "2", "Horák"}});
+        Table t;
+        openTable(t, "osoby", true);
+        t.emptyTable();
+        QCOMPARE(t.recordCount(), 0);
+        QVERIFY(t.eof());
+        QCOMPARE(QFileInfo(path("osoby.DBF")).size(), qint64(32 + 4 * 32 + 1 + 1));
+        addRecord(t, {"c", "3", "Malý"});
+        t.close();
+        t.setExclusive(false);
+        openTable(t, "osoby");
+        QCOMPARE(column(t, 2), QStringList{"Malý"});
+    }
+
+    void copyReplacesTheTarget()
+    {
+        createPersons("zdroj", {{"a", "1", "Novák"}, {"b", "2", "Horák"}});
+        createPersons("cil", {{"x", "9", "Starý"}});
+        Table::copyTable(folder(), "zdroj", "cil.DBF");
+        QCOMPARE(readAll(path("cil.DBF")), readAll(path("zdroj.DBF")));
+        QCOMPARE(QDir(folder()).entryList(QDir::Files), (QStringList{"cil.DBF", "zdroj.DBF"}));
+    }
+
+    void copyOntoItselfLeavesTheTable_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("same name") << "osoby";
+        QTest::newRow("with extension") << "osoby.DBF";
+        QTest::newRow("other letter case of extension") << "osoby.dbf";
+    }
+    void copyOntoItselfLeavesTheTable()
+    {
+        QFETCH(QString, target);
+        createPersons("osoby", {{"a", "1", "Novák"}});
+        const QByteArray before = readAll(path("osoby.DBF"));
+        Table open;
+        openTable(open, "osoby");
+        Table::copyTable(folder(), "osoby", target);
+        QCOMPARE(readAll(path("osoby.DBF")), before);
+        QCOMPARE(open.recordCount(), 1);
+    }
+
+    void copyOntoATableInUseIsRefused()
+    {
+        createPersons("zdroj", {{"a", "1", "Novák"}});
+        createPersons("cil", {{"x", "9", "Starý"}});
+        const QByteArray before = readAll(path("cil.DBF"));
+        Table user;
+        openTable(user, "cil");
+        QVERIFY(errorOf([&] { Table::copyTable(folder(), "zdroj", "cil"); }).contains("používána"));
+        QCOMPARE(readAll(path("cil.DBF")), before);
+    }
+
+    void indexOrder_data()
+    {
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("order");
+        const QStringList names{"Hora", "Čech", "Chalupa", "Cibulka", "Šimek", "Svoboda", "Žák", "Zeman", "Ivan"};
+        QTest::newRow("surnames in Czech order")
+            << "OS2" << names
+            << QStringList{"Cibulka", "Čech", "Hora", "Chalupa", "Ivan", "Svoboda", "Šimek", "Zeman", "Žák"};
+        QTest::newRow("file order") << "" << names << names;
+        QTest::newRow("codes by bytes") << "OS1" << QStringList{"Z", "A", "a", "B"} << QStringList{"A", "B", "Z", "a"};
+    }
+    void indexOrder()
+    {
+        QFETCH(QString, index);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, order);
+        QList<QStringList> rows;
+        for (const QString &n : names)
+            rows.append({"", n, n});
+        createPersons("osoby", rows);
+        Table t;
+        t.setIndexFieldNames(index);
+        openTable(t, "osoby");
+        QCOMPARE(column(t, index == "OS1" ? 1 : 2), order);
+    }
+
+    void changingTheIndexKeepsTheCurrentRecord()
+    {
+        createPersons("osoby", {{"", "0003", "Adam"}, {"", "0001", "Zeman"}, {"", "0002", "Marek"}});
+        Table t;
+        t.setIndexFieldNames("OS1");
+        openTable(t, "osoby");
+        t.first();
+        QCOMPARE(t.fieldText(2), QString("Zeman"));
+        t.setIndexFieldNames("OS2");
+        QCOMPARE(t.fieldText(2), QString("Zeman"));
+        QCOMPARE(t.recNo(), 2);
+        t.first();
+        QCOMPARE(t.fieldText(2), QString("Adam"));
+    }
+
+    void editedKeyMovesInTheIndex()
+    {
+        createPersons("osoby", {{"", "0001", "Adam"}, {"", "0002", "Marek"}});
+        Table t;
+        t.setIndexFieldNames("OS2");
+        openTable(t, "osoby");
+        t.first();
+        t.edit();
+        t.setFieldText(2, "Žák");
+        t.post();
+        QCOMPARE(t.recNo(), 1);
+        QCOMPARE(column(t, 2), (QStringList{"Marek", "Žák"}));
+        QVERIFY(t.findKey("Žák"));
+        QVERIFY(!t.findKey("Adam"));
+    }
+
+    void findKey_data()
+    {
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("found");  // OS0 of the record found, "" for none
+        QTest::newRow("code exact") << "OS1" << "00000000000000B2" << "2";
+        QTest::newRow("code prefix is no match") << "OS1" << "00000000000000B" << "";
+        QTest::newRow("code longer than the field") << "OS1" << "00000000000000B2X" << "";
+        QTest::newRow("code of other case") << "OS1" << "00000000000000b2" << "";
+        QTest::newRow("name exact") << "OS2" << "Novák" << "1";
+        QTest::newRow("name prefix is no match") << "OS2" << "Nov" << "";
+        QTest::newRow("name of other case") << "OS2" << "novák" << "";
+        QTest::newRow("name without its accent") << "OS2" << "Novak" << "";
+        QTest::newRow("equal names: first in index order") << "OS2" << "Černý" << "3";
+        QTest::newRow("equal codes: first in index order") << "OS1" << "00000000000000C3" << "3";
+    }
+    void findKey()
+    {
+        QFETCH(QString, index);
+        QFETCH(QString, key);
+        QFETCH(QString, found);
+        createPersons("osoby", {{"1", "00000000000000A1", "Novák"},
+                                {"2", "00000000000000B2", "Nováková"},
+                                {"3", "00000000000000C3", "Černý"},
+                                {"4", "00000000000000C3", "Černý"}});
+        Table t;
+        t.setIndexFieldNames(index);
+        openTable(t, "osoby");
+        t.last();
+        const QString before = t.fieldText(0);
+        QCOMPARE(t.findKey(key), !found.isEmpty());
+        QCOMPARE(t.fieldText(0), found.isEmpty() ? before : found);
+    }
+
+    void findKeyNeedsAnIndex()
+    {
+        createPersons("osoby", {{"1", "A", "Novák"}});
+        Table t;
+        openTable(t, "osoby");
+        QVERIFY(!errorOf([&] { t.findKey("A"); }).isEmpty());
+        QVERIFY(!errorOf([&] { t.setIndexFieldNames("XX9"); }).isEmpty());
+    }
+
+    void cursorWalksTheOrder()
+    {
+        createPersons("osoby", {{"1"}, {"2"}, {"3"}});
+        Table t;
+        openTable(t, "osoby");
+        QStringList seen;
+        for (t.first(); !t.eof(); t.next())
+            seen << t.fieldText(0);
+        QCOMPARE(seen, (QStringList{"1", "2", "3"}));
+        QCOMPARE(t.recNo(), 2);
+        seen.clear();
+        for (t.last(); !t.bof(); t.prior())
+            seen << t.fieldText(0);
+        QCOMPARE(seen, (QStringList{"3", "2", "1"}));
+        t.moveTo(1);
+        const Table::Bookmark b = t.bookmark();
+        t.last();
+        t.gotoBookmark(b);
+        QCOMPARE(t.fieldText(0), QString("2"));
+    }
+
+    void deletingKeepsThePlace_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("current");
+        QTest::newRow("first") << 0 << "2";
+        QTest::newRow("middle") << 1 << "3";
+        QTest::newRow("last") << 2 << "2";
+    }
+    void deletingKeepsThePlace()
+    {
+        QFETCH(int, position);
+        QFETCH(QString, current);
+        createPersons("osoby", {{"1"}, {"2"}, {"3"}});
+        Table t;
+        openTable(t, "osoby");
+        t.moveTo(position);
+        t.deleteRecord();
+        QCOMPARE(t.recordCount(), 2);
+        QCOMPARE(t.fieldText(0), current);
+    }
+
+    void cancelDropsTheChange()
+    {
+        createPersons("osoby", {{"1", "A", "Novák"}});
+        Table t;
+        openTable(t, "osoby");
+        t.edit();
+        t.setFieldText(2, "Jiný");
+        t.cancel();
+        QCOMPARE(t.fieldText(2), QString("Novák"));
+        t.insert();
+        t.deleteRecord();  // drops the record being inserted
+        QCOMPARE(t.recordCount(), 1);
+        QCOMPARE(t.state(), Table::Browse);
+    }
+
+    void operationsOutOfStateRaiseErrors()
+    {
+        createPersons("osoby", {{"1"}});
+        Table t;
+        QVERIFY(!errorOf([&] { t.first(); }).isEmpty());
+        openTable(t, "osoby");
+        QVERIFY(!errorOf([&] { t.setFieldText(0, "x"); }).isEmpty());
+        QVERIFY(!errorOf([&] { t.post(); }).isEmpty());
+        QVERIFY(!errorOf([&] { t.setTableName("jina"); }).isEmpty());
+        QVERIFY(!errorOf([&] { t.setExclusive(true); }).isEmpty());
+        QVERIFY(!errorOf([&] { t.fieldText(7); }).isEmpty());
+    }
+
+    void recordsAppendedByAnotherUserAreKept()
+    {
+        createPersons("osoby", {});
+        Table a, b;
+        openTable(a, "osoby");
+        openTable(b, "osoby");
+        addRecord(a, {"a"});
+        addRecord(b, {"b"});
+        QCOMPARE(column(b, 0), (QStringList{"a", "b"}));
+        a.refresh();
+        QCOMPARE(column(a, 0), (QStringList{"a", "b"}));
+        Table c;
+        openTable(c, "osoby");
+        QCOMPARE(column(c, 0), (QStringList{"a", "b"}));
+    }
+
+    void viewsAreTold()
+    {
+        createPersons("osoby", {{"1"}, {"2"}});
+        Table t;
+        QList<Table::Change> told;
+        const int id = t.subscribe([&](Table::Change c) { told << c; });
+        openTable(t, "osoby");
+        t.next();
+        t.edit();
+        t.setFieldText(0, "x");
+        t.post();
+        QCOMPARE(told.first(), Table::Change::Structure);
+        QVERIFY(told.contains(Table::Change::Moved));
+        QCOMPARE(told.last(), Table::Change::Data);
+        t.unsubscribe(id);
+        told.clear();
+        t.close();
+        QVERIFY(told.isEmpty());
+    }
+
+    void writingBackKeepsUninterpretedBytes_data()
+    {
+        QTest::addColumn<bool>("level7");
+        QTest::addColumn<uchar>("version");
+        QTest::newRow("dBase III") << false << uchar(0x03);
+        QTest::newRow("dBase IV") << false << uchar(0x8B);
+        QTest::newRow("level 7") << true << uchar(0x04);
+        QTest::newRow("level 7 with memo") << true << uchar(0x8C);
+    }
+    void writingBackKeepsUninterpretedBytes()
+    {
+        QFETCH(bool, level7);
+        QFETCH(uchar, version);
+        Fixture f;
+        f.version = version;
+        f.level7 = level7;
+        f.fields = {{level7 ? "PRIJMENI_DLOUHE_JMENO" : "OS2", 'C', 12}, {"OS1", 'C', 4}, {"POCET", 'N', 4}};
+        if (level7)
+            f.properties = QByteArray("\x03\x00\x01\x00\x10\x00\x00\x00custom\xFFproperty\x00", 27);
+        f.records = {f.record(' ', {"Kov\xE1\xF8", "0001", "   7"}), f.record('*', {"Pry\xE8", "0002", "   8"})};
+        f.write(path("keep.DBF"));
+        const QByteArray before = f.bytes();
+
+        Table t;
+        openTable(t, "keep");
+        QCOMPARE(t.fieldName(0), QString(f.fields[0].name));
+        QCOMPARE(t.fieldText(2), QString("7"));
+        t.edit();
+        t.setFieldText(0, "Kovářová");
+        t.post();
+        addRecord(t, {"Nový", "0003", "12"});
+        t.close();
+
+        const QByteArray after = readAll(path("keep.DBF"));
+        const int headerLength = f.header().size();
+        QCOMPARE(after.left(1), before.left(1));
+        QCOMPARE(after.mid(8, headerLength - 8), before.mid(8, headerLength - 8));
+        QCOMPARE(qFromLittleEndian<quint32>(after.constData() + 4), 3u);
+        const Fixture expect = f;
+        const QByteArray records = expect.record(' ', {"Kov\xE1\xF8ov\xE1", "0001", "   7"}) + f.records[1] +
+                                   expect.record(' ', {"Nov\xFD", "0003", "  12"});
+        QCOMPARE(after.mid(headerLength), records + char(0x1A));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTable)
+#include "test_table.moc"
