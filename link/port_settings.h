@@ -2,6 +2,7 @@
 // The serial port's settings, with their built-in values.
 
 #include <QString>
+#include <QStringList>
 
 struct FlowSettings {
     enum Rts { RtsDisable, RtsEnable, RtsHandshake, RtsToggle };
@@ -13,6 +14,9 @@ struct FlowSettings {
     bool dsrSensitivity = false;
     bool xonXoffIn = false;
     bool xonXoffOut = false;
+
+    bool operator==(const FlowSettings &o) const;
+    bool operator!=(const FlowSettings &o) const { return !(*this == o); }
 };
 
 struct PortSettings {
@@ -26,4 +30,34 @@ struct PortSettings {
 
     // The rate in bits per second that the line runs at.
     int baud() const { return baudRate == QLatin1String("Custom") ? customBaudRate : baudRate.toInt(); }
+
+    // Everything but the port name: what can change on an open port.
+    bool sameLine(const PortSettings &o) const;
+    bool operator==(const PortSettings &o) const { return port == o.port && sameLine(o); }
+    bool operator!=(const PortSettings &o) const { return !(*this == o); }
 };
+
+// Fixed parts of the port set-up, not persisted. XON/XOFF are the usual 17/19.
+namespace PortLimits {
+constexpr int InputBuffer = 2048;
+// A write may take count x WriteMsPerByte + WriteConstantMs before it gives up.
+constexpr int WriteMsPerByte = 1000;
+constexpr int WriteConstantMs = 100;
+// A byte's time on the line, in bit times.
+constexpr int BitsPerByte = 10;
+}
+
+// The value texts of the settings file and the Setup dialog, in their order.
+const QStringList &baudRateTexts();
+const QStringList &stopBitsTexts();
+const QStringList &dataBitsTexts();
+const QStringList &parityTexts();
+const QStringList &flowControlTexts();
+
+// The list entry that text names, ignoring letter case; empty when none does.
+QString matchText(const QStringList &list, const QString &text);
+
+// "Hardware", "Software", "None", or "Custom" for any other combination.
+QString flowKind(const FlowSettings &flow);
+// Sets the individual settings of a kind; "Custom" (or any other text) leaves them as they are.
+void applyFlowKind(FlowSettings &flow, const QString &kind);
