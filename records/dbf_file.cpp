@@ -130,7 +130,15 @@ void DbfFile::reload()
     if (!file_.seek(0))
         fail(QStringLiteral("Tabulku %1 nelze přečíst"));
     QByteArray bytes = file_.readAll();
-    parse(bytes);
+    // Parsed aside first: a file that fails to parse leaves the table as it was.
+    DbfFile read;
+    read.path_ = path_;
+    read.parse(bytes);
+    header_ = read.header_;
+    fields_ = read.fields_;
+    headerLength_ = read.headerLength_;
+    recordLength_ = read.recordLength_;
+    count_ = read.count_;
     bytes.truncate(headerLength_ + qint64(count_) * recordLength_);
     bytes.remove(0, headerLength_);
     data_ = std::move(bytes);

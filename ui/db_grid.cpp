@@ -1,0 +1,254 @@
+#include "ui/db_grid.h"
+#include "records/table.h"
+#include "ui/cp1250.h"
+#include "ui/guard.h"
+#include "ui/operator.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+#include <QValidator>
+
+void confirmAndDelete(Table &table)
+{
+    if (op().messageBox(QStringLiteral("Confirm"), QStringLiteral("Delete record?"), MB_YESNO | MB_ICONQUESTION) == IDYES)
+        table.deleteRecord();
+}
+
+// The table's records in its active order; while a record is inserted it is
+// shown as one more row at the end.
+class TableModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    Table *table = nullptr;
+    bool quiet = false;  // the grid itself is driving the table: it need not follow it
+
+    bool inserting() const { return table && table->state() == Table::Insert; }
+    int currentRow() const
+    {
+        if (!table || !table->active())
+            return -1;
+        return inserting() ? table->recordCount() : table->recNo();
+    }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        if (parent.isValid() || !table || !table->active())
+            return 0;
+        return table->recordCount() + (inserting() ? 1 : 0);
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() || !table || !table->active() ? 0 : table->fieldCount();
+    }
+    QVariant data(const QModelIndex &i, int role) const override
+    {
+        if (role != Qt::DisplayRole && role != Qt::EditRole)
+            return {};
+        if (i.row() == currentRow() && table->state() != Table::Browse)
+            return table->fieldText(i.column());
+        return table->textAt(i.row(), i.column());
+    }
+    QVariant headerData(int section, Qt::Orientation o, int role) const override
+    {
+        if (role != Qt::DisplayRole || !table || !table->active())
+            return {};
+        if (o == Qt::Horizontal)
+            return section < table->fieldCount() ? table->displayLabel(section) : QVariant();
+        return section == currentRow() ? indicator() : QString();
+    }
+    Qt::ItemFlags flags(const QModelIndex &) const override
+    {
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    }
+    bool setData(const QModelIndex &i, const QVariant &value, int role) override
+    {
+        if (role != Qt::EditRole || value.toString() == data(i, Qt::EditRole).toString())
+            return false;
+        bool done = false;
+        const QScopedValueRollback<bool> q(quiet, true);
+        guarded([&] {
+            if (i.row() != currentRow())
+                table->moveTo(i.row());
+            table->edit();
+            table->setFieldText(i.column(), value.toString());
+            done = true;
+        });
+        return done;
+    }
+    void reset()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+    void refreshAll()
+    {
+        if (rowCount() > 0 && columnCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+        if (rowCount() > 0)
+            emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    }
+
+private:
+    QString indicator() const
+    {
+        switch (table->state()) {
+        case Table::Edit: return QStringLiteral("I");
+        case Table::Insert: return QStringLiteral("*");
+        default: return QStringLiteral("\u25B6");
+        }
+    }
+};
+
+namespace {
+// Keeps characters out of the editor that the table files could not hold.
+class Cp1250Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override { return fitsCp1250(input) ? Acceptable : Invalid; }
+};
+
+class FieldDelegate : public QStyledItemDelegate {
+public:
+    FieldDelegate(DBGrid *grid) : QStyledItemDelegate(grid), grid_(grid) {}
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &o, const QModelIndex &i) const override
+    {
+        QWidget *w = QStyledItemDelegate::createEditor(parent, o, i);
+        if (auto *e = qobject_cast<QLineEdit *>(w)) {
+            e->setValidator(new Cp1250Validator(e));
+            if (grid_->table())
+                e->setMaxLength(grid_->table()->fieldWidth(i.column()));
+        }
+        w->installEventFilter(grid_);
+        return w;
+    }
+
+private:
+    DBGrid *grid_;
+};
+} // namespace
+
+DBGrid::DBGrid(QWidget *parent) : QTableView(parent), model_(new TableModel(this))
+{
+    setModel(model_);
+    setItemDelegate(new FieldDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    setTabKeyNavigation(true);
+    setShowGrid(true);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+void DBGrid::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    QTableView::mouseDoubleClickEvent(e);
+    if (onDoubleClick)
+        guarded(onDoubleClick);
+}
+
+// The editor is always shown while the grid has the focus.
+void DBGrid::focusInEvent(QFocusEvent *e)
+{
+    QTableView::focusInEvent(e);
+    if (currentIndex().isValid() && !indexWidget(currentIndex()))
+        edit(currentIndex());
+}
+
+DBGrid::~DBGrid() { setTable(nullptr); }
+
+void DBGrid::setTable(Table *table)
+{
+    if (table_)
+        table_->unsubscribe(subscription_);
+    table_ = table;
+    model_->table = table;
+    if (table_)
+        subscription_ = table_->subscribe([this](Table::Change c) { tableChanged(int(c)); });
+    tableChanged(int(Table::Change::Structure));
+}
+
+Table *DBGrid::table() const { return table_; }
+
+void DBGrid::setColumnWidths(const QList<int> &widths)
+{
+    widths_ = widths;
+    applyWidths();
+}
+
+void DBGrid::applyWidths()
+{
+    for (int c = 0; c < widths_.size() && c < model_->columnCount(); ++c)
+        setColumnWidth(c, widths_[c] > 0 ? widths_[c] : horizontalHeader()->defaultSectionSize());
+}
+
+void DBGrid::tableChanged(int change)
+{
+    const bool rowsChanged = model_->rowCount() != verticalHeader()->count();
+    if (change == int(Table::Change::Structure) || rowsChanged) {
+        model_->reset();
+        applyWidths();
+    } else {
+        model_->refreshAll();
+    }
+    if (!model_->quiet)
+        showCurrent();
+}
+
+// Puts the grid's current cell on the table's current record, keeping the column.
+void DBGrid::showCurrent()
+{
+    const int row = model_->currentRow();
+    if (row < 0 || row == currentIndex().row())
+        return;
+    following_ = true;
+    setCurrentIndex(model_->index(row, qMax(0, currentIndex().column())));
+    following_ = false;
+}
+
+void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    {
+        const QScopedValueRollback<bool> q(model_->quiet, true);
+        QTableView::currentChanged(current, previous);
+        if (following_ || !table_ || !current.isValid() || current.row() == model_->currentRow())
+            return;
+        if (current.row() < table_->recordCount())
+            guarded([&] { table_->moveTo(current.row()); });
+    }
+    showCurrent();
+}
+
+void DBGrid::askAndDelete()
+{
+    if (table_ && table_->active())
+        guarded([this] { confirmAndDelete(*table_); });
+}
+
+void DBGrid::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Delete && (e->modifiers() & Qt::ControlModifier)) {
+        askAndDelete();
+        return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+// The editor is always shown, so it gets the double clicks and Ctrl+Delete first.
+bool DBGrid::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::MouseButtonDblClick && onDoubleClick) {
+        guarded(onDoubleClick);
+        return true;
+    }
+    if (e->type() == QEvent::KeyPress) {
+        auto *k = static_cast<QKeyEvent *>(e);
+        if (k->key() == Qt::Key_Delete && (k->modifiers() & Qt::ControlModifier)) {
+            askAndDelete();
+            return true;
+        }
+    }
+    return QTableView::eventFilter(watched, e);
+}
