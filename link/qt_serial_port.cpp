@@ -130,12 +130,13 @@ QStringList QtSerialPort::availablePortNames()
 
 // A device that goes away makes Qt report the error again and again from the
 // event loop until the port is closed; close it as soon as control is back there.
+// The error is reported as EIO: a terminal that has hung up reads as end of
+// file, which leaves no system error behind.
 void QtSerialPort::noteLoss(QSerialPort::SerialPortError e)
 {
     if (!isLoss(e) || !port_.isOpen())
         return;
-    const int code = systemError();
-    lostError_ = code ? code : codeFor(e);
+    lostError_ = codeFor(e);
     QMetaObject::invokeMethod(&port_, [this] { dropLost(); }, Qt::QueuedConnection);
 }
 
@@ -162,8 +163,7 @@ void QtSerialPort::checkLoss(const char *failure)
 {
     if (!isLoss(port_.error()))
         return;
-    if (!lostError_)
-        lostError_ = errorCode();
+    lostError_ = codeFor(port_.error());
     port_.close();
     fail(failure, lostError_);
 }
@@ -198,6 +198,11 @@ void QtSerialPort::apply(const PortSettings &s)
 
 void QtSerialPort::applyLine(const PortSettings &s)
 {
+#ifdef Q_OS_UNIX
+    // Terminals know one or two stop bits; Qt would quietly run 1.5 as 1.
+    if (stopBitsOf(s.stopBits) == QSerialPort::OneAndHalfStop)
+        fail(StateFailed, EINVAL);
+#endif
     clearSystemError();
     const bool ok = port_.setBaudRate(s.baud()) && port_.setDataBits(dataBitsOf(s.dataBits))
         && port_.setParity(parityOf(s.parity)) && port_.setStopBits(stopBitsOf(s.stopBits))
