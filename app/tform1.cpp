@@ -162,7 +162,14 @@ TForm1::TForm1(const QString &exePath, QWidget *parent) : QMainWindow(parent)
     db.CheckBox1 = CheckBox1;
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The views go before the tables they show.
+    for (DBGrid *g : {DBGrid1, DBGrid2, DBGrid3})
+        g->setTable(nullptr);
+    DBNavigator1->setTable(nullptr);
+    DBNavigator2->setTable(nullptr);
+}
 
 void TForm1::buildControls()
 {
@@ -177,18 +184,23 @@ void TForm1::buildControls()
     Label2 = label(QStringLiteral("Pracovní sestava"), 0, 334, c);
     Label3 = label(QStringLiteral("Seznam zařízení"), 463, 334, c);
 
-    DBGrid1 = new DBGrid(db.Table1, c);
+    DBGrid1 = new DBGrid(c);
     DBGrid1->setGeometry(0, 28, 356, 296);
-    DBGrid2 = new DBGrid(db.Table2, c);
+    DBGrid2 = new DBGrid(c);
     DBGrid2->setGeometry(374, 28, 582, 296);
     DBGrid2->setColumnWidths({27, 61, 61, 52, 52, 40, 40, 36, 49});
-    DBGrid3 = new DBGrid(db.Table3, c);
+    DBGrid3 = new DBGrid(c);
     DBGrid3->setGeometry(463, 352, 493, 287);
-    DBGrid3->setColumnWidths({35, 79, 46, 62, -1, 65});
-    DBNavigator1 = new DBNavigator(db.Table2, c);
+    DBGrid3->setColumnWidths({35, 79, 46, 62, 0, 65});
+    DBNavigator1 = new DBNavigator(c);
     DBNavigator1->setGeometry(660, 0, 196, 28);
-    DBNavigator2 = new DBNavigator(db.Table3, c);
+    DBNavigator2 = new DBNavigator(c);
     DBNavigator2->setGeometry(660, 324, 196, 28);
+    DBGrid1->setTable(&db.Table1);
+    DBGrid2->setTable(&db.Table2);
+    DBGrid3->setTable(&db.Table3);
+    DBNavigator1->setTable(&db.Table2);
+    DBNavigator2->setTable(&db.Table3);
 
     CheckBox1 = new QCheckBox(QStringLiteral("Seřadit podle příjmení"), c);
     CheckBox1->move(482, 2);
@@ -293,8 +305,6 @@ void TForm1::headingRefresh()
         for (int i = 0; i < t.fieldCount() && i < Headings::Cols; ++i)
             t.setDisplayLabel(i, headings.at(i, k + 1));
     }
-    for (DBGrid *g : {DBGrid1, DBGrid2, DBGrid3})
-        g->refreshTitles();
     setWindowTitle(QStringLiteral("TAVO   databáze ") + db.databaseName);
     Label1->setText(QStringLiteral("Archivní sestava: ") + db.Table1.tableName());
     Label1->adjustSize();
