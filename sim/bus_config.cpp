@@ -14,7 +14,8 @@
 //   last-code CODE             a code presented to the reader; the last line is the newest
 //
 // TAVO-B:
-//   range FIRST LAST           the header's first and last event (default 1 0: empty)
+//   range FIRST LAST           the header's first and last event (default 1 0: empty);
+//                              outside 1..4000000 and 0..4000000 an unprepared card
 //   identification HEX         16 hexadecimal digits
 //   clock YYYY-MM-DDTHH:MM:SS  the clock, standard time (default: the PC's time)
 //   events N                   N generated events recorded after the range, the
@@ -36,6 +37,8 @@
 
 namespace {
 using Words = QStringList;
+// The largest event number whose pointer fits in 32 bits.
+constexpr qint64 MaxEvent = 0xFFFFFFFFll / 16 - 31;
 
 qint64 number(const QString &word, qint64 lo, qint64 hi)
 {
@@ -173,7 +176,7 @@ private:
         const QString &k = w[0];
         if (k == QLatin1String("range")) {
             need(w, 3, 3);
-            b_->setRange(number(w[1], 1, TavoBDevice::RingSize), number(w[2], 0, TavoBDevice::RingSize));
+            b_->setRange(number(w[1], 0, MaxEvent), number(w[2], 0, MaxEvent));
         } else if (k == QLatin1String("identification")) {
             need(w, 2, 2);
             b_->setIdentification(hexBytes(w[1]));

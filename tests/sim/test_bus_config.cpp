@@ -82,6 +82,17 @@ device tavo-b 1
         QCOMPARE(bus.device<TavoBDevice>(3)->clockBytes().toHex(), QByteArray("0000300102030405"));
     }
 
+    void unpreparedHeader()
+    {
+        SimBus bus;
+        loadBusConfig(QStringLiteral("device tavo-b 1\nrange 0 5000000\nevents 10\n"), bus);
+        const TavoBDevice *b = bus.device<TavoBDevice>(1);
+        QCOMPARE(b->firstEvent(), 0);
+        QCOMPARE(b->lastEvent(), 5000000);
+        QVERIFY(!b->rangeValid());
+        QCOMPARE(b->eventCount(), 0);
+    }
+
     void demoConfigurationLoads()
     {
         QFile f(QStringLiteral(TAVO_SOURCE_DIR "/sim/demo-bus.conf"));
