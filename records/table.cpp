@@ -6,6 +6,7 @@
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <algorithm>
 #include <map>
@@ -142,16 +143,29 @@ struct Table::Impl {
     {
         return collator.sortKey(dbfFieldText(file.fields()[o.field], file.record(n)));
     }
+    // Names repeat: each distinct one is keyed once and its key shared.
+    std::vector<QCollatorSortKey> sortKeys(int field) const
+    {
+        const DbfField &f = file.fields()[field];
+        QHash<QString, QCollatorSortKey> known;
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(size_t(file.recordCount()));
+        for (qint32 n = 0; n < file.recordCount(); ++n) {
+            const QString text = dbfFieldText(f, file.record(n));
+            auto it = known.constFind(text);
+            if (it == known.constEnd())
+                it = known.insert(text, collator.sortKey(text));
+            keys.push_back(*it);
+        }
+        return keys;
+    }
     Order buildOrder(int field)
     {
         Order o;
         o.field = field;
         o.czech = field >= 0 && file.fields()[field].type == 'C' && isCzechField(file.fields()[field].name);
-        if (o.czech) {
-            o.keys.reserve(size_t(file.recordCount()));
-            for (qint32 n = 0; n < file.recordCount(); ++n)
-                o.keys.push_back(sortKey(o, n));
-        }
+        if (o.czech)
+            o.keys = sortKeys(field);
         o.rows = field < 0 ? liveRecords() : orders[0].rows;
         if (field >= 0)
             std::sort(o.rows.begin(), o.rows.end(), [&](qint32 a, qint32 b) { return less(o, a, b); });
