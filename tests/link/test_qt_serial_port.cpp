@@ -1,4 +1,5 @@
 // The real port over a pseudo-terminal: the test holds the other end.
+#include "link/link.h"
 #include "link/qt_serial_port.h"
 #include "ui/guard.h"
 
@@ -78,6 +79,17 @@ QByteArray collect(QtSerialPort &port, int count, int maxCount)
             QTest::qWait(1);
     }
     return got;
+}
+
+// Polls the way a window timer does, until a poll brings something (or 5 s have passed).
+int pollUntilSome(Link &link, int maxCount)
+{
+    QElapsedTimer clock;
+    clock.start();
+    int n = 0;
+    while ((n = link.poll(maxCount)) == 0 && clock.elapsed() < 5000)
+        QTest::qWait(1);
+    return n;
 }
 
 const QRegularExpression OpenError(QStringLiteral("^Unable to open com port \\(win error code: [1-9][0-9]*\\)$"));
@@ -184,6 +196,23 @@ private slots:
         QCOMPARE(port.read(buf, sizeof buf), 0);
     }
 
+    void linkTalksOverThePort()
+    {
+        FarEnd far;
+        Link link(std::make_unique<QtSerialPort>());
+        link.applySettings(settingsFor(far.path));
+        link.openPort();
+        link.receiveReset();
+        link.currentAddress = 5;
+        link.q(4) = 0xA0;
+        link.send(0x92, 7);
+        QCOMPARE(far.take(), QByteArray::fromHex("7B059200000000A0377D"));
+        far.send(QByteArray::fromHex("7B059201020304050607089F7D"));
+        QCOMPARE(pollUntilSome(link, 20), 13);
+        QVERIFY(link.decode());
+        QCOMPARE(int(link.r(7)), 8);
+    }
+
     void closedPortRaisesThePortErrors()
     {
         QtSerialPort port;
@@ -194,18 +223,28 @@ private slots:
         QVERIFY(errorOf([&] { port.open(settingsFor("/dev/no-such-port")); }).contains(OpenError));
     }
 
-    // The device going away ends the running read with the port error; the
-    // port is closed, so the next operation reports that it cannot open it.
-    void farEndClosingDuringARead()
+    // The device going away ends the running operation with the port error;
+    // the port is closed, so the next operation reports that it cannot open it.
+    void farEndClosingDuringAnOperation_data()
     {
+        QTest::addColumn<bool>("writing");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("read") << false << "ReadFile function failed (win error code: 5)";
+        QTest::newRow("write") << true << "WriteFile function failed (win error code: 5)";
+    }
+    void farEndClosingDuringAnOperation()
+    {
+        QFETCH(bool, writing);
+        QFETCH(QString, failure);
         FarEnd far;
         QtSerialPort port;
         port.open(settingsFor(far.path));
         far.hangUp();
-        char buf[16];
-        QCOMPARE(errorOf([&] { port.read(buf, sizeof buf); }), QString("ReadFile function failed (win error code: 5)"));
+        char buf[16] = {};
+        const auto operation = [&] { writing ? port.write(buf, 4) : port.read(buf, sizeof buf); };
+        QCOMPARE(errorOf(operation), failure);
         QVERIFY(!port.isOpen());
-        QCOMPARE(errorOf([&] { port.read(buf, sizeof buf); }), QString("ReadFile function failed (win error code: 5)"));
+        QCOMPARE(errorOf(operation), failure);
         QVERIFY(errorOf([&] { port.open(settingsFor(far.path)); }).contains(OpenError));
     }
 
