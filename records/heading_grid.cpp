@@ -1,6 +1,5 @@
 #include "records/heading_grid.h"
 
-#include <QApplication>
 #include <QHeaderView>
 
 namespace {
@@ -31,7 +30,7 @@ void HeadingGrid::setHeading(int c, const QString &text)
 
 void HeadingGrid::commitEdit()
 {
-    QWidget *editor = QApplication::focusWidget();
+    QWidget *editor = window()->focusWidget();
     if (editor && editor != viewport() && viewport()->isAncestorOf(editor))
         commitData(editor);
 }

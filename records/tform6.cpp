@@ -51,6 +51,18 @@ void TForm6::createControls()
     Button2 = new QPushButton(QStringLiteral("&Storno"), this);
     makePasswordEdit(Edit1);
     makePasswordEdit(Edit2);
+    nameControls();
+}
+
+void TForm6::nameControls()
+{
+    const QList<std::pair<QWidget *, const char *>> controls{
+        {Label1, "Label1"}, {Label2, "Label2"}, {Label3, "Label3"}, {Label4, "Label4"}, {Label5, "Label5"},
+        {Label6, "Label6"}, {Label7, "Label7"}, {Label8, "Label8"}, {StringGrid1, "StringGrid1"},
+        {StringGrid2, "StringGrid2"}, {StringGrid3, "StringGrid3"}, {StringGrid4, "StringGrid4"},
+        {Edit1, "Edit1"}, {Edit2, "Edit2"}, {Button1, "Button1"}, {Button2, "Button2"}};
+    for (auto [control, name] : controls)
+        control->setObjectName(QLatin1String(name));
 }
 
 // Top to bottom in the order of the controls, which is also the tab order:

@@ -41,6 +41,7 @@ private:
     };
     QList<HeadingSet> sets() const;
     void createControls();
+    void nameControls();
     void layOut();
     void fillGrids();
     void applyHeadings();

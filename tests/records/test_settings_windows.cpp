@@ -36,6 +36,14 @@ Headings startHeadings()
     return h;
 }
 
+HeadingGrid *gridOf(QWidget *w)
+{
+    for (; w; w = w->parentWidget())
+        if (auto *grid = qobject_cast<HeadingGrid *>(w))
+            return grid;
+    return nullptr;
+}
+
 void focusIn(QWidget *w, Qt::FocusReason reason)
 {
     QFocusEvent e(QEvent::FocusIn, reason);
@@ -88,6 +96,22 @@ private slots:
         QCOMPARE(fileLines(file()).value(2), QByteArray(";;;;;;;;Pozn. 3;kept\r"));
     }
 
+    // OK by its shortcut leaves the cell being typed in: what was typed counts.
+    void applyTakesTheCellBeingEdited()
+    {
+        Headings h = startHeadings();
+        TForm6 f(h, file(), [] {});
+        f.show();
+        f.StringGrid3->setFocus();
+        f.StringGrid3->editItem(f.StringGrid3->item(1, 2));
+        QWidget *editor = f.focusWidget();
+        QVERIFY(editor && editor != f.StringGrid3);
+        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("Kód klíče"));
+        QApplication::sendEvent(editor, &typed);
+        f.Button1Click();
+        QCOMPARE(h.at(1, 2), QStringLiteral("Kód klíče"));
+    }
+
     void passwordChange_data()
     {
         QTest::addColumn<QString>("oldPassword");
@@ -131,6 +155,29 @@ private slots:
         QCOMPARE(f.StringGrid2->cell(1, 0), QStringLiteral("Pozice"));
         QCOMPARE(f.StringGrid2->cell(1, 1), QStringLiteral("Slot"));
         QCOMPARE(f.StringGrid2->cell(2, 1), QStringLiteral("Klíč"));
+    }
+
+    // Tab walks the new headings of a grid, then the next control, in the order on screen.
+    void tabOrder()
+    {
+        Headings h;
+        TForm6 f(h, file(), [] {});
+        f.show();
+        f.StringGrid1->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 26; ++i) {
+            QWidget *w = f.focusWidget();
+            HeadingGrid *grid = gridOf(w);  // the grid itself or the editor of one of its cells
+            visited << (grid ? grid->objectName() + u':' + QString::number(grid->currentColumn()) : w->objectName());
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        QStringList expected;
+        for (auto [grid, count] : {std::pair{"StringGrid1", 3}, {"StringGrid2", 4}, {"StringGrid3", 9}, {"StringGrid4", 6}})
+            for (int c = 1; c <= count; ++c)
+                expected << QStringLiteral("%1:%2").arg(QLatin1String(grid)).arg(c);
+        expected << "Edit1" << "Edit2" << "Button1" << "Button2";
+        QCOMPARE(visited, expected);
+        QCOMPARE(f.focusWidget(), f.StringGrid1);
     }
 
     void passwordFieldsTakeWindows1250Only()
