@@ -13,6 +13,7 @@
 #include "exchange/tform10.h"
 #include "exchange/tform5.h"
 #include "exchange/tform8.h"
+#include "link/qt_serial_port.h"
 #include "records/database_dialogs.h"
 #include "records/tform6.h"
 #include "records/tform7.h"
@@ -28,10 +29,12 @@ template <class W, class... Args> W *Program::create(Args &&...args)
     return w;
 }
 
-Program::Program(const QString &exePath)
+Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
 {
+    if (!port)
+        port = std::make_unique<QtSerialPort>();
     try {
-        form1_ = create<TForm1>(exePath);
+        form1_ = create<TForm1>(exePath, std::move(port));
         TForm1 &f = *form1_;
         Dialogs d;
         d.form7 = create<TForm7>(f.enteredPassword);

@@ -7,12 +7,14 @@
 #include <memory>
 
 class QWidget;
+class SerialPort;
 class TForm1;
 
 class Program {
 public:
     // Creates the windows; raises the error of a window that cannot be created.
-    explicit Program(const QString &exePath);
+    // Without a port the program talks through the real serial port.
+    explicit Program(const QString &exePath, std::unique_ptr<SerialPort> port = nullptr);
     ~Program();
 
     TForm1 *form1() const { return form1_; }

@@ -1,6 +1,8 @@
 #include "app/tform1.h"
 #include "exchange/tform10.h"
 #include "exchange/tform8.h"
+#include "link/port_ini.h"
+#include "link/port_setup_dialog.h"
 #include "records/database_dialogs.h"
 #include "records/tform6.h"
 #include "records/tform7.h"
@@ -81,7 +83,7 @@ QList<MenuDef> mainMenu()
           {"Vymazatseznamosob1", "Vymazat &Seznam osob", &TForm1::Vymazatseznamosob1Click},
           {"VzmazatseznamZazen1", "Vymazat Seznam &Zařízení", &TForm1::VzmazatseznamZazen1Click}}},
         {"Nastaven1", "&Nastavení",
-         {{"Nastavenkomunikace1", "&Nastavení komunikace", nullptr},
+         {{"Nastavenkomunikace1", "&Nastavení komunikace", &TForm1::Nastavenkomunikace1Click},
           {"Vybratzazenzeseznamu1", "&Vybrat zařízení ze seznamu", nullptr},
           {"Konfigurovatzazen1", "&Konfigurovat zařízení", nullptr},
           {"UzivatelskeNastaveni", "&Uživatelské nastavení", &TForm1::UzivatelskeNastaveniClick}}},
@@ -141,7 +143,8 @@ QLabel *label(const QString &text, int x, int y, QWidget *parent)
 }
 } // namespace
 
-TForm1::TForm1(const QString &exePath, QWidget *parent) : QMainWindow(parent)
+TForm1::TForm1(const QString &exePath, std::unique_ptr<SerialPort> port, QWidget *parent)
+    : QMainWindow(parent), link(std::move(port))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("TAVO"));
@@ -290,7 +293,15 @@ void TForm1::afterLogin()
     db.databaseName = QStringLiteral("DEMO");
     db.loadWorkingSet(db.databaseName);
     db.openTables();
+    PortSettings port = link.settings();
+    loadPortSettings(portSettingsFile(), port);
+    link.applySettings(port);
+    link.targetAddress = 255;
+    link.currentAddress = 255;
+    link.relayTime = 5;
+    link.codeCount = 510;
     insertionRow = 1;
+    link.storedCount = 0;
     detectedCount = 0;
     headingRefresh();
 }
@@ -380,6 +391,8 @@ void TForm1::VzmazatseznamZazen1Click()
     if (ask(QStringLiteral("Opravdu si přejete vymazat seznam zařízení?")))
         db.emptyTable(db.Table3);
 }
+
+void TForm1::Nastavenkomunikace1Click() { runPortSetup(link, portSettingsFile(), this); }
 
 void TForm1::UzivatelskeNastaveniClick() { dialogs_.form6->show(); }
 

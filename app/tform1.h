@@ -2,6 +2,7 @@
 // The main window: the shared state of the program (tables, working set,
 // headings, folders, the link) and the menu and buttons that start every action.
 
+#include "link/link.h"
 #include "records/database.h"
 #include "records/headings.h"
 
@@ -36,7 +37,8 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // exePath: the running executable; its folder is the program folder.
-    explicit TForm1(const QString &exePath, QWidget *parent = nullptr);
+    // port: the line to the devices (the simulated bus under test).
+    TForm1(const QString &exePath, std::unique_ptr<SerialPort> port, QWidget *parent = nullptr);
     ~TForm1() override;
 
     void setDialogs(const Dialogs &d) { dialogs_ = d; }
@@ -48,11 +50,13 @@ public:
     QString databaseText;     // scratch text of the database operations
     Headings headings;
     Database db;
+    Link link;
     bool started = false;
     int insertionRow = 1;
     int detectedCount = 0;
 
     QString settingsFile() const { return programFolder + QStringLiteral("TAVO-konfig.txt"); }
+    QString portSettingsFile() const { return programFolder + QStringLiteral("TAVO-port.ini"); }
 
     // Controls.
     QLabel *Label1, *Label2, *Label3, *Label4;
@@ -81,6 +85,7 @@ public:
     void Vymazatseznamosob1Click();
     void VzmazatseznamZazen1Click();
     void UzivatelskeNastaveniClick();
+    void Nastavenkomunikace1Click();
     void Oprogramu1Click();
     void Npovda1Click();
 
