@@ -197,12 +197,23 @@ struct Table::Impl {
     }
     void buildOrders()
     {
+        const int activeField = indexName.isEmpty() ? -1 : indexField(indexName);
         orders.clear();
         orders.push_back(buildOrder(-1));
         for (const IndexedField &f : IndexedFields)
             if (fieldIndex(QLatin1String(f.name)) >= 0)
                 orderOf(fieldIndex(QLatin1String(f.name)));
-        active = indexName.isEmpty() ? 0 : orderOf(indexField(indexName));
+        active = orderOf(activeField);
+    }
+    void shut()
+    {
+        file.close();
+        orders.clear();
+        active = 0;
+        state = Inactive;
+        pos = -1;
+        bof = eof = true;
+        notify(Change::Structure);
     }
     int fieldIndex(const QString &field) const
     {
@@ -431,13 +442,7 @@ void Table::close()
     if (d->state == Inactive)
         return;
     d->postPending();
-    d->file.close();
-    d->orders.clear();
-    d->active = 0;
-    d->state = Inactive;
-    d->pos = -1;
-    d->bof = d->eof = true;
-    d->notify(Change::Structure);
+    d->shut();
 }
 
 bool Table::active() const { return d->state != Inactive; }
@@ -471,8 +476,13 @@ void Table::refresh()
     d->requireActive();
     d->postPending();
     const qint32 kept = d->current();
-    d->file.reload();
-    d->buildOrders();
+    d->file.reload();  // a file that cannot be read leaves the table as it was
+    try {
+        d->buildOrders();
+    } catch (...) {
+        d->shut();  // the orders no longer fit the records
+        throw;
+    }
     d->rest();
     if (kept >= 0 && kept < d->file.recordCount() && !d->file.deleted(kept))
         d->pos = int(d->positionIn(d->orders[d->active], kept));

@@ -664,7 +664,7 @@ private slots:
         f.level7 = level7;
         f.fields = {{level7 ? "PRIJMENI_DLOUHE_JMENO" : "OS2", 'C', 12}, {"OS1", 'C', 4}, {"POCET", 'N', 4}};
         if (level7)
-            f.properties = QByteArray("\x03\x00\x01\x00\x10\x00\x00\x00custom\xFFproperty\x00", 27);
+            f.properties = QByteArray("\x03\x00\x01\x00\x10\x00\x00\x00", 8) + "custom" + char(0xFF) + "property" + char(0);
         f.records = {f.record(' ', {"Kov\xE1\xF8", "0001", "   7"}), f.record('*', {"Pry\xE8", "0002", "   8"})};
         f.write(path("keep.DBF"));
         const QByteArray before = f.bytes();
