@@ -12,6 +12,7 @@
 #include "ui/text_grid.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QToolButton>
