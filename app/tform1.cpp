@@ -84,7 +84,7 @@ QList<MenuDef> mainMenu()
           {"VzmazatseznamZazen1", "Vymazat Seznam &Zařízení", &TForm1::VzmazatseznamZazen1Click}}},
         {"Nastaven1", "&Nastavení",
          {{"Nastavenkomunikace1", "&Nastavení komunikace", &TForm1::Nastavenkomunikace1Click},
-          {"Vybratzazenzeseznamu1", "&Vybrat zařízení ze seznamu", nullptr},
+          {"Vybratzazenzeseznamu1", "&Vybrat zařízení ze seznamu", &TForm1::DBGrid3DblClick},
           {"Konfigurovatzazen1", "&Konfigurovat zařízení", nullptr},
           {"UzivatelskeNastaveni", "&Uživatelské nastavení", &TForm1::UzivatelskeNastaveniClick}}},
         {"TAVOM1", "TAVO-&M",
@@ -202,6 +202,7 @@ void TForm1::buildControls()
     DBGrid1->setTable(&db.Table1);
     DBGrid2->setTable(&db.Table2);
     DBGrid3->setTable(&db.Table3);
+    DBGrid3->onDoubleClick = [this] { guarded([this] { DBGrid3DblClick(); }); };
     DBNavigator1->setTable(&db.Table2);
     DBNavigator2->setTable(&db.Table3);
 
@@ -302,8 +303,8 @@ void TForm1::afterLogin()
     link.codeCount = 510;
     insertionRow = 1;
     link.storedCount = 0;
-    detectedCount = 0;
-    headingRefresh();
+    codeMemory.detectedCount = 0;
+    codeMemory.selectDevice();
 }
 
 void TForm1::headingRefresh()

@@ -2,6 +2,7 @@
 // The main window: the shared state of the program (tables, working set,
 // headings, folders, the link) and the menu and buttons that start every action.
 
+#include "devices/code_memory/code_memory.h"
 #include "link/link.h"
 #include "records/database.h"
 #include "records/headings.h"
@@ -46,14 +47,13 @@ public:
     // Shared state.
     QString programFolder;
     QString enteredPassword;  // the entered password value
-    QString deviceName;
     QString databaseText;     // scratch text of the database operations
     Headings headings;
     Database db;
     Link link;
+    CodeMemory codeMemory{link, db};
     bool started = false;
     int insertionRow = 1;
-    int detectedCount = 0;
 
     QString settingsFile() const { return programFolder + QStringLiteral("TAVO-konfig.txt"); }
     QString portSettingsFile() const { return programFolder + QStringLiteral("TAVO-port.ini"); }
@@ -76,6 +76,7 @@ public:
 
     // Handlers.
     void Konec1Click() { close(); }
+    void DBGrid3DblClick() { codeMemory.selectDevice(); }
     void CheckBox1Click();
     void StringGrid1SelectCell(int col, int row);
     void NastDatabzi1Click();
