@@ -189,6 +189,7 @@ void TForm1::buildControls()
 
     DBGrid1 = new DBGrid(c);
     DBGrid1->setGeometry(0, 28, 356, 296);
+    DBGrid1->setColumnWidths({44, 140, 140});
     DBGrid2 = new DBGrid(c);
     DBGrid2->setGeometry(374, 28, 582, 296);
     DBGrid2->setColumnWidths({27, 61, 61, 52, 52, 40, 40, 36, 49});

@@ -140,6 +140,9 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), model_(new TableModel(this
     setShowGrid(true);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    setWordWrap(false);
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent *e)
