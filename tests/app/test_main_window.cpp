@@ -127,6 +127,20 @@ private slots:
         QVERIFY(!form1()->db.Table2.active());
     }
 
+    // A save that fails is told before the program ends; the old file stays.
+    void aFailedSaveAtShutdownIsReported()
+    {
+        start();
+        login(QString());
+        QVERIFY(QDir().mkdir(path("DEMOpracovni.csv")));
+        form1()->close();
+        QCOMPARE(op.shown.size(), 1);
+        QCOMPARE(op.shown[0].title, QStringLiteral("Upozornění"));
+        QCOMPARE(op.shown[0].flags, 48);
+        QVERIFY(op.shown[0].text.startsWith(QStringLiteral("Pracovní sestavu nelze uložit do souboru ") + path("DEMOpracovni.csv")));
+        QVERIFY(QFileInfo(path("DEMOpracovni.csv")).isDir());
+    }
+
     void theWorkingSetComesBackAtTheNextStart()
     {
         writeFile(path("DEMOpracovni.csv"), "a;b;c;d\r\nmaster;1111;0101;Novák\r\n");
