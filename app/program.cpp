@@ -39,7 +39,7 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         Dialogs d;
         d.form7 = create<TForm7>(f.enteredPassword);
         create<TForm2>();
-        create<TForm3>();
+        f.codeMemory.form3 = create<TForm3>(f.codeMemory);
         create<TForm4>();
         create<TForm5>();
         d.form6 = create<TForm6>(f.headings, f.settingsFile(), [&f] { f.headingRefresh(); });

@@ -85,7 +85,7 @@ QList<MenuDef> mainMenu()
         {"Nastaven1", "&Nastavení",
          {{"Nastavenkomunikace1", "&Nastavení komunikace", &TForm1::Nastavenkomunikace1Click},
           {"Vybratzazenzeseznamu1", "&Vybrat zařízení ze seznamu", &TForm1::DBGrid3DblClick},
-          {"Konfigurovatzazen1", "&Konfigurovat zařízení", nullptr},
+          {"Konfigurovatzazen1", "&Konfigurovat zařízení", &TForm1::KonfigurovatZarizeniVSiti1Click},
           {"UzivatelskeNastaveni", "&Uživatelské nastavení", &TForm1::UzivatelskeNastaveniClick}}},
         {"TAVOM1", "TAVO-&M",
          {{"Detekcest1", "&Detekce sítě", nullptr},

@@ -77,6 +77,7 @@ public:
     // Handlers.
     void Konec1Click() { close(); }
     void DBGrid3DblClick() { codeMemory.selectDevice(); }
+    void KonfigurovatZarizeniVSiti1Click() { codeMemory.configurationRead(); }
     void CheckBox1Click();
     void StringGrid1SelectCell(int col, int row);
     void NastDatabzi1Click();

@@ -3,18 +3,21 @@
 // records, the selected device, and the main window's Timer1 that handles the
 // reply to a configuration read or write.
 
+#include "records/table.h"
 #include "ui/clock.h"
 
 #include <QString>
 
 class Database;
 class Link;
+class TForm3;
+class TForm4;
 
 class CodeMemory {
 public:
     enum class ConfigMode { Read, Write };
 
-    CodeMemory(Link &link, Database &db) : link(link), db(db) {}
+    CodeMemory(Link &link, Database &db) : link(link), db(db) { Timer1.setOnTimer([this] { Timer1Timer(); }); }
 
     Link &link;
     Database &db;
@@ -23,11 +26,30 @@ public:
     int detectedCount = 0;
     ConfigMode configMode = ConfigMode::Read;
     Timer Timer1{100};  // the main window's Timer1
+    Table::Bookmark deviceRow = -1;  // the selected device's device-list row
+    TForm3 *form3 = nullptr;         // the configuration window, set once it is created
+    TForm4 *form4 = nullptr;         // the devices a network scan found
 
     // Device selection: the device list's current row becomes the target of
     // the next device operation (defaults written back into the row), and the
     // archive set shown is switched to the device's archive table.
     void selectDevice();
+
+    // Configuration read: selects the device and asks for its entry 0; Timer1
+    // shows the answer in TForm3.
+    void configurationRead();
+    // Configuration write of the three texts (whole numbers, out-of-range
+    // values replaced by their defaults): command 145 to the device's present
+    // address, which the device answers from its new one; Timer1 checks it.
+    void configurationWrite(const QString &addressText, const QString &relayText, const QString &countText);
+    // The reply to a configuration read or write, one read 100 ms after the request.
+    void Timer1Timer();
+
+private:
+    bool writeConfirmed();
+    void finishWrite();
+    void storeConfiguration();
+    void showRead();
 };
 
 // A device-list number field: up to 3 digits ("7", "007" and "0071" are 7);

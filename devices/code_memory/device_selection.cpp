@@ -43,6 +43,7 @@ void CodeMemory::selectDevice()
     devices.setFieldText(4, QString::number(link.relayTime));
     devices.setFieldText(5, QString::number(link.codeCount));
     devices.post();
+    deviceRow = devices.bookmark();
 
     db.Table1.setTableName(archiveName);
     if (!db.Table1.exists()) {
