@@ -49,6 +49,7 @@ int Link::send(quint8 command, int n)
     }
     wire.putEscaped(check);
     wire.put(End);
+    trace_.log("PC->", wire.bytes.data(), wire.size);
     return port_->write(wire.bytes.data(), wire.size);
 }
 
@@ -118,6 +119,7 @@ void Link::receiveReset()
 int Link::poll(int maxCount)
 {
     const int n = port_->read(reinterpret_cast<char *>(receive.data()), qBound(0, maxCount, ReceiveSize));
+    trace_.log("<-DEV", reinterpret_cast<const char *>(receive.data()), n);
     readPosition = 0;
     return n;
 }
@@ -132,6 +134,7 @@ void Link::applySettings(const PortSettings &s)
 {
     const PortSettings old = settings_;
     settings_ = s;
+    trace_.setFile(s.traceFile);
     if (!port_->isOpen())
         return;
     if (s.port != old.port) {

@@ -6,6 +6,7 @@
 // data), the escaped XOR of the body, 0x7D. 0x7B, 0x7C and 0x7D inside a frame
 // travel as 0x7C followed by 0x9B, 0x9C or 0x9D.
 
+#include "link/byte_trace.h"
 #include "link/port_settings.h"
 #include "link/serial_port.h"
 
@@ -57,6 +58,7 @@ public:
     void applySettings(const PortSettings &s);
     const PortSettings &settings() const { return settings_; }
     SerialPort &port() { return *port_; }
+    ByteTrace &trace() { return trace_; }
 
 private:
     bool fetch(quint8 &c);
@@ -66,4 +68,5 @@ private:
 
     std::unique_ptr<SerialPort> port_;
     PortSettings settings_;
+    ByteTrace trace_;
 };

@@ -156,6 +156,8 @@ void loadPortSettings(const QString &fileName, PortSettings &s)
     s.parity = listValue(ini, "Parity", parityTexts(), s.parity, QStringLiteral("None"));
     applyFlowKind(s.flow, listValue(ini, "FlowControl", flowControlTexts(), flowKind(s.flow),
                                     QStringLiteral("Custom")));
+    // Only the operator writes this key; storing leaves its line as it is.
+    s.traceFile = ini.value("TraceFile").value_or(s.traceFile);
 }
 
 void storePortSettings(const QString &fileName, const PortSettings &s)

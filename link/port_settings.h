@@ -27,6 +27,7 @@ struct PortSettings {
     QString stopBits = QStringLiteral("1");
     QString parity = QStringLiteral("None");
     FlowSettings flow;
+    QString traceFile;  // the byte trace's file; empty: no trace
 
     // The rate in bits per second that the line runs at.
     int baud() const { return baudRate == QLatin1String("Custom") ? customBaudRate : baudRate.toInt(); }
