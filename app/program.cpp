@@ -17,6 +17,8 @@
 #include "records/database_dialogs.h"
 #include "records/tform6.h"
 #include "records/tform7.h"
+#include "ui/db_grid.h"
+#include "ui/db_navigator.h"
 
 #include <QApplication>
 #include <QFile>
@@ -38,9 +40,9 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         TForm1 &f = *form1_;
         Dialogs d;
         d.form7 = create<TForm7>(f.enteredPassword);
-        create<TForm2>();
+        d.form2 = create<TForm2>(f.codeMemory);
         f.codeMemory.form3 = create<TForm3>(f.codeMemory);
-        create<TForm4>();
+        f.codeMemory.form4 = create<TForm4>(f.codeMemory, QList<QWidget *>{f.DBGrid3, f.DBNavigator2});
         create<TForm5>();
         d.form6 = create<TForm6>(f.headings, f.settingsFile(), [&f] { f.headingRefresh(); });
         d.form8 = create<TForm8>(f.programFolder);

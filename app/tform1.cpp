@@ -1,4 +1,5 @@
 #include "app/tform1.h"
+#include "devices/code_memory/tform2.h"
 #include "exchange/tform10.h"
 #include "exchange/tform8.h"
 #include "link/port_ini.h"
@@ -67,8 +68,8 @@ QList<MenuDef> mainMenu()
           {"N2", "-", nullptr},
           {"Konec1", "Kone&c", &TForm1::Konec1Click}}},
         {"Pkaz1", "&Transport dat",
-         {{"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", nullptr},
-          {"CteniTabulkyZpameti1", "&Načtení Pracovní sestavy ze zařízení", nullptr},
+         {{"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", &TForm1::ZapisTabulkyDoPameti1Click},
+          {"CteniTabulkyZpameti1", "&Načtení Pracovní sestavy ze zařízení", &TForm1::CteniTabulkyZpameti1Click},
           {"ZkopirovaniPracovniSestavyDoArchivni1", "Zkopírování &Pracovní sestavy do Archivní", nullptr},
           {"ZkoprovaniArchivniSestavydopracovn1", "Zkopírování &Archivní sestavy do Pracovní", nullptr}}},
         {"Pomcky1", "&Pomůcky",
@@ -88,7 +89,7 @@ QList<MenuDef> mainMenu()
           {"Konfigurovatzazen1", "&Konfigurovat zařízení", &TForm1::KonfigurovatZarizeniVSiti1Click},
           {"UzivatelskeNastaveni", "&Uživatelské nastavení", &TForm1::UzivatelskeNastaveniClick}}},
         {"TAVOM1", "TAVO-&M",
-         {{"Detekcest1", "&Detekce sítě", nullptr},
+         {{"Detekcest1", "&Detekce sítě", &TForm1::DetekceSite1Click},
           {"Testrel1", "&Test relé", nullptr},
           {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", nullptr}}},
         {"TAVOB1", "TAVO-&B",
@@ -401,3 +402,9 @@ void TForm1::UzivatelskeNastaveniClick() { dialogs_.form6->show(); }
 void TForm1::Oprogramu1Click() { dialogs_.form8->show(); }
 
 void TForm1::Npovda1Click() { dialogs_.form10->show(); }
+
+void TForm1::ZapisTabulkyDoPameti1Click() { dialogs_.form2->ZapisTabulkyDoPameti1Click(); }
+
+void TForm1::CteniTabulkyZpameti1Click() { dialogs_.form2->CteniTabulkyZpameti1Click(); }
+
+void TForm1::DetekceSite1Click() { dialogs_.form2->DetekceSite1Click(); }

@@ -17,6 +17,7 @@ class QCheckBox;
 class QLabel;
 class QToolButton;
 class TextGrid;
+class TForm2;
 class TForm6;
 class TForm7;
 class TForm8;
@@ -26,6 +27,7 @@ class TForm11;
 
 // The windows the main window shows; created after it, in the start-up order.
 struct Dialogs {
+    TForm2 *form2 = nullptr;
     TForm6 *form6 = nullptr;
     TForm7 *form7 = nullptr;
     TForm8 *form8 = nullptr;
@@ -78,6 +80,9 @@ public:
     void Konec1Click() { close(); }
     void DBGrid3DblClick() { codeMemory.selectDevice(); }
     void KonfigurovatZarizeniVSiti1Click() { codeMemory.configurationRead(); }
+    void ZapisTabulkyDoPameti1Click();
+    void CteniTabulkyZpameti1Click();
+    void DetekceSite1Click();
     void CheckBox1Click();
     void StringGrid1SelectCell(int col, int row);
     void NastDatabzi1Click();

@@ -21,4 +21,11 @@ public:
     virtual int write(const char *buffer, int count) = 0;
     // Discards what waits in the input and output buffers.
     virtual void purge() = 0;
+    // How long count bytes just written still take on the line after write()
+    // has returned: nothing for a port whose write blocks until they are out.
+    virtual qint64 lineTimeUs(int count) const
+    {
+        Q_UNUSED(count);
+        return 0;
+    }
 };

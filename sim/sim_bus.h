@@ -61,6 +61,8 @@ public:
     // Discards what has arrived. Written bytes are on the line already (the
     // port's write returns when they are out), so nothing is taken back.
     void purge() override;
+    // A write returns at once: its bytes take their whole time on the line afterwards.
+    qint64 lineTimeUs(int count) const override { return lineUs(count); }
 
     // What the program put on the line: every write, at the time it was made.
     struct Write {

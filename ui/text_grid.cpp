@@ -38,23 +38,34 @@ TextGrid::TextGrid(int colCount, int rowCount, int fixedCols, int fixedRows, QWi
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::AllEditTriggers);
     setTabKeyNavigation(true);
-    const QBrush fixedBrush = palette().button();
-    for (int r = 0; r < rowCount; ++r) {
-        for (int c = 0; c < colCount; ++c) {
-            auto *item = new QTableWidgetItem;
-            if (r < fixedRows || c < fixedCols) {
-                item->setFlags(Qt::ItemIsEnabled);
-                item->setBackground(fixedBrush);
-            }
-            setItem(r, c, item);
-        }
-    }
+    for (int r = 0; r < rowCount; ++r)
+        for (int c = 0; c < colCount; ++c)
+            setItem(r, c, newItem(c, r));
     connect(this, &QTableWidget::currentCellChanged, this, [this](int r, int c, int, int) {
         if (r >= 0 && c >= 0 && onSelectCell)
             onSelectCell(c, r);
     });
     if (rowCount > fixedRows && colCount > fixedCols)
         setCurrentCell(fixedRows, fixedCols);
+}
+
+QTableWidgetItem *TextGrid::newItem(int col, int row) const
+{
+    auto *item = new QTableWidgetItem;
+    if (row < fixedRows_ || col < fixedCols_) {
+        item->setFlags(Qt::ItemIsEnabled);
+        item->setBackground(palette().button());
+    }
+    return item;
+}
+
+void TextGrid::setRowCountAll(int rows)
+{
+    const int old = rowCount();
+    setRowCount(rows);
+    for (int r = old; r < rows; ++r)
+        for (int c = 0; c < columnCount(); ++c)
+            setItem(r, c, newItem(c, r));
 }
 
 QString TextGrid::cell(int col, int row) const

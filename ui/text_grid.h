@@ -13,6 +13,8 @@ public:
     void setCell(int col, int row, const QString &text);
     int colCount() const { return columnCount(); }
     int rowCountAll() const { return rowCount(); }
+    // Drops rows from the end or adds empty ones (fixed in the fixed columns).
+    void setRowCountAll(int rows);
     void setColWidths(const QList<int> &widths);
     void setRowHeights(int h);
     // The cell the operator works on (never a fixed one).
@@ -29,6 +31,7 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    QTableWidgetItem *newItem(int col, int row) const;
     int fixedCols_;
     int fixedRows_;
 };

@@ -1,9 +1,87 @@
 #pragma once
-// The progress window of the long transfers and of the network scan; each use sets its caption.
+// The progress window of the working-set transfer and of the network scan;
+// each use sets its caption. It is shown modal while the operation goes on in
+// its timers: Timer2 waits for the device to open a transfer, the pacing timer
+// sends the write's entries, Timer1 takes a block of the read, Timer3 asks one
+// address of the scan.
+
+#include "ui/clock.h"
 
 #include <QWidget>
+#include <optional>
+
+class CodeMemory;
+class Link;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class TextGrid;
 
 class TForm2 : public QWidget {
 public:
-    explicit TForm2(QWidget *parent = nullptr) : QWidget(parent, Qt::Window) { setWindowTitle(QStringLiteral("Form2")); }
+    explicit TForm2(CodeMemory &cm, QWidget *parent = nullptr);
+    ~TForm2() override;
+
+    enum class Direction { Write, Read };
+    enum class Phase { Configuration, Version };
+    // A device's configuration as entry 0 of its code memory holds it.
+    struct DeviceConfig {
+        int address, relayTime, codeCount;
+    };
+
+    QLabel *Label1, *Label2, *Label3;
+    QProgressBar *ProgressBar1;
+    QPushButton *Button1;  // "&Storno"
+    Timer Timer1{1600};    // a read block has arrived
+    Timer Timer2{100};     // polls for the answer to a transfer start
+    Timer Timer3{70};      // one address of the scan
+
+    // Transfer state.
+    Direction direction = Direction::Write;
+    int slot = 0;       // write: the slot being sent; read: the first entry of the next block
+    int step = 2;       // write: 1 code, 2 flags
+    int tickCount = 0;  // polls made for the current transfer start
+    bool stop = false;  // "&Storno" or the close box
+    std::optional<DeviceConfig> deviceConfig;  // read: entry 0, when its frame was accepted
+    Phase phase = Phase::Configuration;       // scan
+
+    // The working set into the selected device, and back.
+    void ZapisTabulkyDoPameti1Click();
+    void CteniTabulkyZpameti1Click();
+    // Asks every address of the bus for its configuration and version.
+    void DetekceSite1Click();
+
+    void Button1Click() { stop = true; }
+    void FormClose() { stop = true; }
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer3Timer();
+    // One request of the write, 25 ms after the previous one has left.
+    void pacingStep();
+    bool pacingPending() const { return pacing_ != 0; }
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    Link &link() const;
+    TextGrid &grid() const;
+    void buildControls();
+    void setLabel(QLabel *l, const QString &text);
+    void startTransfer();
+    void armPacing(int bytesSent);
+    int sendCode();
+    int sendFlags();
+    void finishWrite();
+    void readEntry(int e);
+    void takeConfiguration(bool accepted);
+    void finishRead();
+    bool configurationDiffers() const;
+    void showNewConfiguration();
+    void askConfiguration();
+    void takeScanReply();
+    void showAsked();
+
+    CodeMemory &cm_;
+    Clock::Id pacing_ = 0;
 };

@@ -1,9 +1,39 @@
 #pragma once
-// The devices a network scan found.
+// "Detekovaná zařízení": the devices a network scan found, one row each in the
+// order found. The operator may correct the cells, then append the rows to the
+// device list or make them the new device list.
 
+#include <QList>
 #include <QWidget>
+
+class CodeMemory;
+class QPushButton;
+class TextGrid;
 
 class TForm4 : public QWidget {
 public:
-    explicit TForm4(QWidget *parent = nullptr) : QWidget(parent, Qt::Window) { setWindowTitle(QStringLiteral("Detekovaná zařízení")); }
+    // deviceListViews: the main window's device-list grid and navigator,
+    // hidden while rows are added.
+    TForm4(CodeMemory &cm, QList<QWidget *> deviceListViews, QWidget *parent = nullptr);
+
+    TextGrid *StringGrid1;
+    QPushButton *Button1;  // "&Vytvořit z tabulky nový seznam zařízení"
+    QPushButton *Button2;  // "&Přidat tabulku do seznamu zařízení"
+    QPushButton *Button3;  // "&Storno"
+
+    // Only the title row, and shown.
+    void startScan();
+    // Row `order` (1, 2, ...) for a device that answered the configuration read.
+    void addDevice(int order, int address, int relayTime, int codeCount);
+    void setVersion(int order, int version);
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click() { close(); }
+
+private:
+    void appendDevices();
+
+    CodeMemory &cm_;
+    QList<QWidget *> deviceListViews_;
 };

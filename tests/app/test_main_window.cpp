@@ -167,7 +167,7 @@ private slots:
             {"UzivatelskeNastaveni", "&Uživatelské nastavení", true},
             {"Oprogramu1", "&O programu", true},
             {"Npovda1", "&Nápověda", true},
-            {"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", false},
+            {"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", true},
             {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", false},
             {"CteniUdalosti", "Čtení &Událostí", false},
         };
@@ -178,7 +178,7 @@ private slots:
             QCOMPARE(a->isEnabled(), i.enabled);
         }
         QCOMPARE(f->speedButton(1)->toolTip(), QStringLiteral("Zápis pracovní sestavy do zařízení"));
-        QVERIFY(!f->speedButton(1)->isEnabled());
+        QVERIFY(f->speedButton(1)->isEnabled());
         QCOMPARE(f->speedButton(13)->toolTip(), QStringLiteral("Vyhledat duplicitní kódy"));
     }
 

@@ -1,0 +1,76 @@
+#include "devices/code_memory/tform2.h"
+#include "devices/code_memory/code_memory.h"
+#include "link/link.h"
+#include "records/database.h"
+#include "ui/guard.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+QLabel *label(int x, int y, QWidget *parent)
+{
+    auto *l = new QLabel(parent);
+    l->move(x, y);
+    return l;
+}
+} // namespace
+
+TForm2::TForm2(CodeMemory &cm, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint),
+      cm_(cm)
+{
+    setWindowTitle(QStringLiteral("Form2"));
+    setWindowModality(Qt::ApplicationModal);
+    QFont f = font();
+    f.setPixelSize(14);
+    setFont(f);
+    setFixedSize(507, 153);
+    buildControls();
+    Timer1.setOnTimer([this] { Timer1Timer(); });
+    Timer2.setOnTimer([this] { Timer2Timer(); });
+    Timer3.setOnTimer([this] { Timer3Timer(); });
+}
+
+TForm2::~TForm2()
+{
+    if (pacing_)
+        theClock().cancel(pacing_);
+}
+
+void TForm2::buildControls()
+{
+    Label3 = label(10, 10, this);
+    Label2 = label(59, 30, this);
+    Label1 = label(108, 49, this);
+    Label1->setFixedWidth(315);
+    Label1->setAlignment(Qt::AlignHCenter);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setGeometry(108, 79, 315, 21);
+    ProgressBar1->setRange(0, 512);
+    ProgressBar1->setTextVisible(false);
+    Button1 = new QPushButton(QStringLiteral("&Storno"), this);
+    Button1->move(217, 108);
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+}
+
+Link &TForm2::link() const { return cm_.link; }
+
+TextGrid &TForm2::grid() const { return *cm_.db.StringGrid1; }
+
+void TForm2::setLabel(QLabel *l, const QString &text)
+{
+    l->setText(text);
+    if (l != Label1)  // Label1 keeps its width and centres its text
+        l->adjustSize();
+}
+
+// Closing only hides the window; the running timer chain notices the stop flag.
+void TForm2::closeEvent(QCloseEvent *e)
+{
+    guarded([this] { FormClose(); });
+    QWidget::closeEvent(e);
+}

@@ -1,0 +1,98 @@
+#include "devices/code_memory/tform4.h"
+#include "devices/code_memory/code_memory.h"
+#include "records/database.h"
+#include "ui/guard.h"
+#include "ui/operator.h"
+#include "ui/text_grid.h"
+
+#include <QPushButton>
+
+namespace {
+constexpr int Columns = 5;
+constexpr int AddressCol = 1, RelayCol = 2, CountCol = 3, VersionCol = 4;
+// Device-list fields ZA3, ZA4, ZA5.
+constexpr int AddressField = 3, RelayField = 4, CountField = 5;
+} // namespace
+
+TForm4::TForm4(CodeMemory &cm, QList<QWidget *> deviceListViews, QWidget *parent)
+    : QWidget(parent, Qt::Window), cm_(cm), deviceListViews_(std::move(deviceListViews))
+{
+    setWindowTitle(QStringLiteral("Detekovaná zařízení"));
+    StringGrid1 = new TextGrid(Columns, 1, 1, 1, this);
+    StringGrid1->setGeometry(0, 0, 468, 297);
+    StringGrid1->setColWidths(QList<int>(Columns, 70));
+    StringGrid1->setRowHeights(18);
+    Button2 = new QPushButton(QStringLiteral("&Přidat tabulku do seznamu zařízení"), this);
+    Button2->move(7, 302);
+    Button1 = new QPushButton(QStringLiteral("&Vytvořit z tabulky nový seznam zařízení"), this);
+    Button1->move(9, 342);
+    Button3 = new QPushButton(QStringLiteral("&Storno"), this);
+    Button3->move(313, 342);
+    const std::pair<QPushButton *, void (TForm4::*)()> handlers[] = {
+        {Button1, &TForm4::Button1Click}, {Button2, &TForm4::Button2Click}, {Button3, &TForm4::Button3Click}};
+    for (const auto &[button, handler] : handlers)
+        connect(button, &QPushButton::clicked, this, [this, h = handler] { guarded([this, h] { (this->*h)(); }); });
+    resize(childrenRect().bottomRight().x() + 8, childrenRect().bottomRight().y() + 8);
+}
+
+void TForm4::startScan()
+{
+    StringGrid1->setRowCountAll(1);
+    const QStringList titles{"Pořadí", "Síťová adresa", "Čas relé", "Počet kódů", "SW verze"};
+    for (int c = 0; c < Columns; ++c)
+        StringGrid1->setCell(c, 0, titles[c]);
+    show();
+}
+
+void TForm4::addDevice(int order, int address, int relayTime, int codeCount)
+{
+    StringGrid1->setRowCountAll(order + 1);
+    const int values[] = {order, address, relayTime, codeCount};
+    for (int c = 0; c < 4; ++c)
+        StringGrid1->setCell(c, order, QString::number(values[c]));
+}
+
+void TForm4::setVersion(int order, int version) { StringGrid1->setCell(VersionCol, order, QString::number(version)); }
+
+// Appends the devices found to the device list; pressing again appends them again.
+void TForm4::Button2Click()
+{
+    for (QWidget *w : deviceListViews_)
+        w->hide();
+    struct ShowAgain {
+        const QList<QWidget *> &views;
+        ~ShowAgain()
+        {
+            for (QWidget *w : views)
+                w->show();
+        }
+    } showAgain{deviceListViews_};
+    appendDevices();
+}
+
+// The new rows have no name and no archive table: device selection fills them in.
+void TForm4::appendDevices()
+{
+    Table &t = cm_.db.Table3;
+    t.last();
+    for (int i = 1; i <= cm_.detectedCount; ++i) {
+        t.insert();
+        t.setFieldText(AddressField, StringGrid1->cell(AddressCol, i));
+        t.setFieldText(RelayField, StringGrid1->cell(RelayCol, i));
+        t.setFieldText(CountField, StringGrid1->cell(CountCol, i));
+        t.post();
+        t.next();
+    }
+}
+
+void TForm4::Button1Click()
+{
+    if (op().messageBox(QStringLiteral("Dotaz"), QStringLiteral("Opravdu si přejete vymazat seznam zařízení a importovat nový?"),
+                        MB_YESNO | MB_ICONQUESTION)
+        != IDYES)
+        return;
+    cm_.db.emptyTable(cm_.db.Table3);
+    Button2Click();
+    if (cm_.db.headingRefresh)
+        cm_.db.headingRefresh();
+}
