@@ -1,0 +1,331 @@
+// The working-set transfer end to end: the menu item on a logged-in program,
+// a simulated TAVO-M on the line, the virtual clock advanced; then the bytes
+// the device got, the grid, the windows and the messages.
+#include "tests/devices/program_fixture.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+constexpr int Write145 = 145, Flags147 = 147, Entry148 = 148, Block149 = 149;
+
+qint64 lineUs(qint64 bytes) { return (bytes * 10 * 1000000 + 9599) / 9600; }
+
+QString hex16(quint64 code) { return QStringLiteral("%1").arg(code, 16, 16, QLatin1Char('0')).toUpper(); }
+
+QString flagText16(quint16 flags)
+{
+    QString t;
+    for (int k = 0; k < 16; ++k)
+        t += flags >> k & 1 ? QLatin1Char('1') : QLatin1Char('0');
+    return t;
+}
+
+// Every slot of the working set holds texts a read must replace.
+void fillOld(TextGrid &g)
+{
+    for (int r = 1; r <= 510; ++r) {
+        g.setCell(1, r, QStringLiteral("old"));
+        g.setCell(2, r, QStringLiteral("old"));
+        g.setCell(3, r, QStringLiteral("Novák"));
+    }
+}
+
+// Slot e holds code e x 0x0101 and flags e: every slot differs from the others.
+void fillDevice(TavoMDevice &m)
+{
+    for (int e = 1; e <= 511; ++e) {
+        m.setCode(e, quint64(e) * 0x0101 + 0x1000000000000000ull);
+        m.setFlags(e, quint16(e));
+    }
+}
+
+enum Stop { ByButton, ByCloseBox, DeviceFallsSilent };
+} // namespace
+
+class TestTransfer : public QObject {
+    Q_OBJECT
+    ProgramFixture f;
+
+    void stop(Stop how, TavoMDevice &m)
+    {
+        if (how == ByButton)
+            f.form2()->Button1->click();
+        else if (how == ByCloseBox)
+            f.form2()->close();
+        else
+            m.faults().noReply = true;
+    }
+    bool transferRunning() { return f.form2()->isVisible(); }
+
+private slots:
+    void init() { f.setUp(); }
+    void cleanup() { f.tearDown(); }
+
+    void theWriteSendsEverySlotPaced()
+    {
+        TavoMDevice &m = f.bus->addTavoM(255);
+        m.setCode(1, ~0ull);
+        m.setFlags(1, 0xFFFF);
+        f.start();
+        struct Slot {
+            int slot;
+            const char *code, *flags;
+            quint64 stored;
+            quint16 storedFlags;
+        };
+        const Slot cases[] = {
+            {1, "", "1", 0, 0x0001},
+            {2, "12AB", "0000000000000001", 0x12AB000000000000ull, 0x8000},
+            {3, "fedcba9876543210FF", "11111111000000001", 0xFEDCBA9876543210ull, 0x00FF},
+            {510, "0123456789abcdef", "0A00000000000000", 0x0123456789ABCDEFull, 0x0002},
+        };
+        for (const Slot &s : cases) {
+            f.grid().setCell(1, s.slot, QString::fromLatin1(s.code));
+            f.grid().setCell(2, s.slot, QString::fromLatin1(s.flags));
+        }
+        f.trigger("ZapisTabulkyDoPameti1");
+        QVERIFY(transferRunning());
+        QCOMPARE(f.form2()->windowTitle(), QStringLiteral("Zápis sestavy do zařízení"));
+        QCOMPARE(f.form2()->Label3->text(), QStringLiteral("Probíhá zápis pracovní sestavy do zařízení Nepojmenováno"));
+        QCOMPARE(f.form2()->Label2->text(), QStringLiteral("Síťová adresa 255  Čas relé 5  Počet kódů 510"));
+        QVERIFY(f.runUntil([&] { return !f.requests(Write145).isEmpty(); }, 60000));
+        QVERIFY(!transferRunning());
+
+        // 140, then code and flags of slots 1 .. 510 in turn, then 145; entry 0 untouched.
+        const QList<int> commands = f.commands();
+        QCOMPARE(commands.size(), 1 + 1020 + 1);
+        QCOMPARE(commands.first(), 140);
+        const QList<SimRequest> codes = f.requests(Entry148), flags = f.requests(Flags147);
+        QCOMPARE(codes.size(), 510);
+        QCOMPARE(flags.size(), 510);
+        for (int slot = 1; slot <= 510; ++slot) {
+            QCOMPARE(commands[2 * slot - 1], Entry148);
+            QCOMPARE(addressAt(codes[slot - 1].data, 8), slot * 16);
+            QCOMPARE(quint8(codes[slot - 1].data[12]), quint8(160));
+            QCOMPARE(addressAt(flags[slot - 1].data, 2), slot * 16 + 8);
+            QCOMPARE(quint8(flags[slot - 1].data[6]), quint8(160));
+        }
+        for (const Slot &s : cases) {
+            QCOMPARE(m.code(s.slot), s.stored);
+            QCOMPARE(m.flags(s.slot), s.storedFlags);
+        }
+        QCOMPARE(codes[0].data.left(8), QByteArray(8, '\0'));
+        QCOMPARE(codes[1].data.left(8), QByteArray::fromHex("12AB000000000000"));
+        QCOMPARE(flags[0].data.left(2), QByteArray::fromHex("0100"));
+        QCOMPARE(flags[1].data.left(2), QByteArray::fromHex("0080"));
+
+        // Each request goes out 25 ms after the one before has left the line.
+        const auto &writes = f.bus->writes();
+        for (size_t i = 2; i < writes.size(); ++i)
+            QCOMPARE(writes[i].atUs - writes[i - 1].atUs, lineUs(writes[i - 1].bytes.size()) + 25000);
+
+        // The configuration is written again and the main window's Timer1 takes the reply.
+        QCOMPARE(f.requests(Write145).last().data, QByteArray::fromHex("FF051FF0" "0000000000000000" "A0"));
+        QCOMPARE(f.form1()->link.targetAddress, qint16(255));
+        QVERIFY(f.form1()->codeMemory.Timer1.enabled());
+        f.vc.advanceMs(200);
+        QVERIFY(!f.form1()->codeMemory.Timer1.enabled());
+        QVERIFY(f.form3()->isVisible());  // read mode: the echoed values as new ones
+        QCOMPARE(f.form3()->Edit3->text(), QStringLiteral("510"));
+    }
+
+    void aSilentDeviceGetsNothingElse_data()
+    {
+        QTest::addColumn<QString>("menuItem");
+        QTest::newRow("write") << "ZapisTabulkyDoPameti1";
+        QTest::newRow("read") << "CteniTabulkyZpameti1";
+    }
+    void aSilentDeviceGetsNothingElse()
+    {
+        QFETCH(QString, menuItem);
+        f.bus->addTavoM(255).faults().noReply = true;
+        f.start();
+        fillOld(f.grid());
+        f.trigger(menuItem.toLatin1().constData());
+        f.vc.advanceMs(2050);
+        QVERIFY(f.op.shown.isEmpty());
+        f.vc.advanceMs(100);
+        QCOMPARE(f.op.shown.size(), 1);
+        QCOMPARE(f.op.shown[0].title, QStringLiteral("Upozornění"));
+        QCOMPARE(f.op.shown[0].text, QStringLiteral("Zařízení neodpovídá."));
+        QCOMPARE(f.op.shown[0].flags, 48);
+        QVERIFY(!transferRunning());
+        f.vc.advanceMs(5000);
+        QCOMPARE(f.commands(), QList<int>{140});
+        QCOMPARE(f.grid().cell(1, 1), QStringLiteral("old"));
+        QVERIFY(!f.form1()->codeMemory.Timer1.enabled());
+    }
+
+    void stopEndsTheWriteWithTheConfiguration_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Storno") << int(ByButton);
+        QTest::newRow("close box") << int(ByCloseBox);
+    }
+    void stopEndsTheWriteWithTheConfiguration()
+    {
+        QFETCH(int, how);
+        TavoMDevice &m = f.bus->addTavoM(255);
+        f.start();
+        f.trigger("ZapisTabulkyDoPameti1");
+        QVERIFY(f.runUntil([&] { return f.requests(Entry148).size() == 5; }, 5000));
+        const size_t before = f.bus->writes().size();
+        stop(Stop(how), m);
+        f.vc.advanceMs(1000);
+        const auto &writes = f.bus->writes();
+        QCOMPARE(writes.size(), before + 1);
+        QCOMPARE(quint8(writes.back().bytes[2]), quint8(Write145));
+        QCOMPARE(f.requests(Write145).size(), 1);
+        QVERIFY(!transferRunning());
+        QVERIFY(!f.form2()->pacingPending());
+    }
+
+    void aFullReadReplacesTheWorkingSet()
+    {
+        TavoMDevice &m = f.bus->addTavoM(255);
+        fillDevice(m);
+        m.setCode(2, 0);
+        m.setFlags(2, 0);
+        m.setCode(3, 0x7B7C7D0000000000ull);  // escaped on the line
+        f.start();
+        fillOld(f.grid());
+        f.trigger("CteniTabulkyZpameti1");
+        QCOMPARE(f.form2()->windowTitle(), QStringLiteral("Čtení sestavy ze zařízení"));
+        QCOMPARE(f.form2()->Label3->text(), QStringLiteral("Probíhá načtení pracovní sestavy ze zařízení Nepojmenováno"));
+        QCOMPARE(f.form2()->Label2->text(), QStringLiteral("Síťová adresa 255"));
+        QVERIFY(f.runUntil([&] { return !transferRunning(); }, 40000));
+        f.vc.advanceMs(100);
+
+        QCOMPARE(f.form2()->Label1->text(), QStringLiteral("Přečteno 512 Kódů z 510"));
+        QCOMPARE(f.form2()->Label2->text(), QStringLiteral("Síťová adresa 255  Čas relé 5  Počet kódů 510"));
+        QList<int> expected;
+        for (int b = 0; b < 16; ++b)
+            expected << 140 << Block149;
+        QCOMPARE(f.commands(), expected << 141);
+        const QList<SimRequest> blocks = f.requests(Block149);
+        for (int b = 0; b < 16; ++b) {
+            QCOMPARE(addressAt(blocks[b].data, 0), b * 32 * 16);
+            QCOMPARE(quint8(blocks[b].data[4]), quint8(160));
+        }
+        for (int e = 1; e <= 510; ++e) {
+            QCOMPARE(f.grid().cell(1, e), hex16(m.code(e)));
+            QCOMPARE(f.grid().cell(2, e), flagText16(m.flags(e)));
+            QCOMPARE(f.grid().cell(3, e), QString());
+        }
+        QCOMPARE(f.grid().cell(1, 2), QStringLiteral("0000000000000000"));
+        QCOMPARE(f.grid().cell(1, 3), QStringLiteral("7B7C7D0000000000"));
+        QCOMPARE(f.grid().cell(1, 0), QStringLiteral("Kód"));
+        QCOMPARE(f.grid().cell(0, 1), QStringLiteral("master"));
+        QCOMPARE(f.grid().cell(0, 510), QStringLiteral("510"));
+        QVERIFY(!m.transferOpen());
+        QVERIFY(!f.form3()->isVisible());  // the device agrees with the device list
+        QVERIFY(f.op.shown.isEmpty());
+    }
+
+    void aReadFindsANewConfiguration()
+    {
+        f.bus->addTavoM(255).setConfiguration(255, 9, 100);
+        f.start();
+        f.trigger("CteniTabulkyZpameti1");
+        QVERIFY(f.runUntil([&] { return !transferRunning(); }, 40000));
+        f.vc.advanceMs(100);
+        TForm3 *t = f.form3();
+        QVERIFY(t->isVisible());
+        QCOMPARE(t->Label4->text(), QStringLiteral("Při čtení ze zařízení Nepojmenováno byly zjištěny nové hodnoty."));
+        const QStringList shown{t->Edit1->text(), t->Edit2->text(), t->Edit3->text(),
+                                t->Edit4->text(), t->Edit5->text(), t->Edit6->text()};
+        QCOMPARE(shown, (QStringList{"255", "9", "100", "255", "5", "510"}));
+    }
+
+    // Escaped codes make block 0 longer than the 1000 bytes one read takes:
+    // entry 0 is 26 bytes on the line, entries 1 .. 28 are 34 bytes each, so
+    // the code frame of entry 29 ends at byte 999 and its flags frame is cut
+    // off. The entries past that show "CHYBA"; the next blocks are read as usual.
+    void aBlockTooLongForOneReadShowsChyba()
+    {
+        TavoMDevice &m = f.bus->addTavoM(255);
+        fillDevice(m);
+        for (int e = 1; e <= 31; ++e) {
+            m.setCode(e, 0x7B7B7B7B7B7B7B7Bull);
+            m.setFlags(e, 0);
+        }
+        f.start();
+        fillOld(f.grid());
+        f.trigger("CteniTabulkyZpameti1");
+        QVERIFY(f.runUntil([&] { return !transferRunning(); }, 40000));
+        f.vc.advanceMs(100);
+        QCOMPARE(f.grid().cell(1, 29), QStringLiteral("7B7B7B7B7B7B7B7B"));
+        QCOMPARE(f.grid().cell(2, 29), QStringLiteral("CHYBA"));
+        for (int e : {30, 31}) {
+            QCOMPARE(f.grid().cell(1, e), QStringLiteral("CHYBA"));
+            QCOMPARE(f.grid().cell(2, e), QStringLiteral("CHYBA"));
+            QCOMPARE(f.grid().cell(3, e), QString());
+        }
+        for (int e : {28, 32, 33, 510}) {
+            QCOMPARE(f.grid().cell(1, e), hex16(m.code(e)));
+            QCOMPARE(f.grid().cell(2, e), flagText16(m.flags(e)));
+        }
+        QCOMPARE(f.form2()->Label1->text(), QStringLiteral("Přečteno 512 Kódů z 510"));
+    }
+
+    // A rejected frame leaves the bytes of the failed decoding in the frame
+    // buffer; they are no configuration and nothing is compared.
+    void aRejectedConfigurationIsNotCompared()
+    {
+        TavoMDevice &m = f.bus->addTavoM(255);
+        m.setConfiguration(255, 9, 100);
+        m.faults().onlyCommand = Block149;
+        m.faults().badCheck = true;
+        f.start();
+        fillOld(f.grid());
+        f.trigger("CteniTabulkyZpameti1");
+        QVERIFY(f.runUntil([&] { return !transferRunning(); }, 40000));
+        f.vc.advanceMs(100);
+        QCOMPARE(f.grid().cell(1, 1), QStringLiteral("CHYBA"));
+        QCOMPARE(f.grid().cell(2, 510), QStringLiteral("CHYBA"));
+        QCOMPARE(f.commands().last(), 141);
+        QVERIFY(!f.form3()->isVisible());
+        QVERIFY(!f.form2()->deviceConfig);
+        QCOMPARE(f.form2()->Label2->text(), QStringLiteral("Síťová adresa 255"));
+    }
+
+    void aStoppedReadKeepsTheRowsItDidNotReach_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<bool>("ended");  // transfer end sent, no message
+        QTest::newRow("Storno") << int(ByButton) << true;
+        QTest::newRow("close box") << int(ByCloseBox) << true;
+        QTest::newRow("device falls silent") << int(DeviceFallsSilent) << false;
+    }
+    void aStoppedReadKeepsTheRowsItDidNotReach()
+    {
+        QFETCH(int, how);
+        QFETCH(bool, ended);
+        TavoMDevice &m = f.bus->addTavoM(255);
+        fillDevice(m);
+        f.start();
+        fillOld(f.grid());
+        f.trigger("CteniTabulkyZpameti1");
+        QVERIFY(f.runUntil([&] { return f.requests(Block149).size() == 3; }, 10000));
+        stop(Stop(how), m);  // while block 2 (entries 64 .. 95) is on its way
+        QVERIFY(f.runUntil([&] { return !f.form2()->Timer1.enabled() && !f.form2()->Timer2.enabled(); }, 10000));
+        f.vc.advanceMs(100);
+        for (int e : {1, 63, 64, 95}) {
+            QCOMPARE(f.grid().cell(1, e), hex16(m.code(e)));
+            QCOMPARE(f.grid().cell(3, e), QString());
+        }
+        for (int e : {96, 97, 200, 510}) {
+            QCOMPARE(f.grid().cell(1, e), QStringLiteral("old"));
+            QCOMPARE(f.grid().cell(2, e), QStringLiteral("old"));
+            QCOMPARE(f.grid().cell(3, e), QStringLiteral("Novák"));
+        }
+        QCOMPARE(f.requests(Block149).size(), 3);
+        QCOMPARE(f.commands().last(), ended ? 141 : 140);
+        QCOMPARE(f.op.shown.isEmpty(), ended);
+        QVERIFY(!transferRunning());
+    }
+};
+
+QTEST_MAIN(TestTransfer)
+#include "test_transfer.moc"
