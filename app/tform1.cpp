@@ -193,7 +193,7 @@ void TForm1::buildControls()
     DBGrid1->setColumnWidths({44, 140, 140});
     DBGrid2 = new DBGrid(c);
     DBGrid2->setGeometry(374, 28, 582, 296);
-    DBGrid2->setColumnWidths({27, 61, 61, 52, 52, 40, 40, 36, 49});
+    DBGrid2->setColumnWidths({34, 118, 61, 52, 52, 40, 40, 36, 49});
     DBGrid3 = new DBGrid(c);
     DBGrid3->setGeometry(463, 352, 493, 287);
     DBGrid3->setColumnWidths({35, 79, 46, 62, 0, 65});

@@ -17,7 +17,7 @@ QString slotNumber(int slot) { return QStringLiteral("%1").arg(slot, 3, 10, QLat
 TextGrid *createWorkingSetGrid()
 {
     auto *grid = new TextGrid(Cols, Rows, 1, 1);
-    grid->setColWidths({44, 106, 104, 76});
+    grid->setColWidths({50, 124, 124, 110});
     grid->setRowHeights(18);
     clearWorkingSet(*grid);
     return grid;
