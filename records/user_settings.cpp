@@ -1,8 +1,8 @@
 #include "records/user_settings.h"
+#include "records/field_lines.h"
 #include "ui/cp1250.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 constexpr int PasswordLength = 8;
@@ -15,45 +15,14 @@ QString upperAsciiLetters(QString text)
     return text;
 }
 
-// Splits the bytes into Headings; a line ends at CR LF, CR or LF alone.
-void parseSettings(Headings &h, const QByteArray &bytes)
-{
-    int k = 0, c = 0;
-    QByteArray text;
-    auto store = [&] {
-        if (c < Headings::Cols)
-            h.at(c, k) = fromCp1250(text);
-        text.clear();
-    };
-    for (qsizetype i = 0; i < bytes.size() && k < Headings::Rows; ++i) {
-        const char b = bytes[i];
-        if (b == ';') {
-            store();
-            ++c;
-        } else if (b == '\r' || b == '\n') {
-            store();
-            c = 0;
-            ++k;
-            if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            text.append(b);
-        }
-    }
-    if (k < Headings::Rows && !text.isEmpty())
-        store();  // a last line without its line end
-}
-
 QByteArray settingsBytes(const Headings &h)
 {
     QByteArray out;
     for (int k = 0; k < Headings::Rows; ++k) {
-        for (int c = 0; c < Headings::Cols; ++c) {
-            if (c > 0)
-                out.append(';');
-            out.append(toCp1250(QString(h.at(c, k)).remove(u';')));
-        }
-        out.append("\r\n");
+        QStringList row;
+        for (int c = 0; c < Headings::Cols; ++c)
+            row << h.at(c, k);
+        appendFieldLine(out, row);
     }
     return out;
 }
@@ -81,19 +50,16 @@ void LoadUserSettings(Headings &h, const QString &fileName)
 {
     h = Headings();
     QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly))
-        parseSettings(h, file.readAll());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    // Fields after the 10th of a line and lines after the 5th have no place.
+    readFieldLines(file.readAll(), Headings::Rows, [&h](int k, int c, const QString &text) {
+        if (c < Headings::Cols)
+            h.at(c, k) = text;
+    });
 }
 
 bool SaveUserSettings(const Headings &h, const QString &fileName)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = settingsBytes(h);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeWholeFile(fileName, settingsBytes(h));
 }

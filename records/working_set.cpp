@@ -1,9 +1,8 @@
 #include "records/working_set.h"
-#include "ui/cp1250.h"
+#include "records/field_lines.h"
 #include "ui/text_grid.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 constexpr int Rows = SlotCount + 1;
@@ -37,43 +36,20 @@ QByteArray workingSetBytes(const TextGrid &grid)
     QByteArray out;
     out.reserve(Rows * 40);
     for (int r = 0; r < Rows; ++r) {
-        for (int c = 0; c < Cols; ++c) {
-            if (c > 0)
-                out.append(';');
-            out.append(toCp1250(grid.cell(c, r)).replace(';', QByteArray()));
-        }
-        out.append("\r\n");
+        QStringList cells;
+        for (int c = 0; c < Cols; ++c)
+            cells << grid.cell(c, r);
+        appendFieldLine(out, cells);
     }
     return out;
 }
 
 void fillWorkingSet(TextGrid &grid, const QByteArray &bytes)
 {
-    int r = 0, c = 0;
-    QByteArray text;
-    auto store = [&] {
+    readFieldLines(bytes, Rows, [&grid](int r, int c, const QString &text) {
         if (c < Cols)
-            grid.setCell(c, r, fromCp1250(text));
-        text.clear();
-    };
-    for (qsizetype i = 0; i < bytes.size() && r < Rows; ++i) {
-        const char b = bytes[i];
-        if (b == ';') {
-            store();
-            ++c;
-        } else if (b == '\r' || b == '\n') {
-            store();
-            c = 0;
-            ++r;
-            if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            text.append(b);
-        }
-    }
-    // A last line without its line end still counts.
-    if (r < Rows && (!text.isEmpty() || c > 0))
-        store();
+            grid.setCell(c, r, text);
+    });
 }
 
 void LoadWorkingSet(TextGrid &grid, const QString &fileName)
@@ -86,11 +62,5 @@ void LoadWorkingSet(TextGrid &grid, const QString &fileName)
 
 bool SaveWorkingSet(const TextGrid &grid, const QString &fileName, QString *reason)
 {
-    QSaveFile f(fileName);
-    const QByteArray bytes = workingSetBytes(grid);
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
-        return true;
-    if (reason)
-        *reason = f.errorString();
-    return false;
+    return writeWholeFile(fileName, workingSetBytes(grid), reason);
 }
