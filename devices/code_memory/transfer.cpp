@@ -134,10 +134,14 @@ void TForm2::pacingStep()
         setLabel(Label1, QStringLiteral("Zapsáno ") + number(slot) + QStringLiteral(" Kódů z 510"));
         ProgressBar1->setValue(slot);
     }
-    if (slot < EndSlot && !stop)
+    if (slot < EndSlot && !stop) {
+        // The write reads no replies; dropping them as they come keeps them
+        // from filling the port's input while 1020 requests go out.
+        link().receiveReset();
         armPacing(step == 1 ? sendCode() : sendFlags());
-    else
+    } else {
         finishWrite();
+    }
 }
 
 // The slot's key code into bytes 0..7 of its entry.
