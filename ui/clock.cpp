@@ -4,10 +4,13 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QCoreApplication>
+#include <chrono>
+#include <thread>
 #include <unordered_map>
 
 namespace {
 Clock *installed = nullptr;
+constexpr int EarlyMs = 1;
 }
 
 Clock &theClock()
@@ -44,16 +47,21 @@ Clock::Id RealClock::callAt(qint64 dueUs, std::function<void()> fn)
     auto *t = new QTimer;
     t->setSingleShot(true);
     t->setTimerType(Qt::PreciseTimer);
-    QObject::connect(t, &QTimer::timeout, t, [this, id, fn = std::move(fn)]() {
+    QObject::connect(t, &QTimer::timeout, t, [this, id, dueUs, fn = std::move(fn)]() {
         auto it = d->timers.find(id);
         if (it == d->timers.end())
             return;
         it->second->deleteLater();
         d->timers.erase(it);
+        const qint64 earlyUs = dueUs - nowUs();
+        if (earlyUs > 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(earlyUs));
         fn();
     });
+    // Qt's timers keep whole milliseconds and fire up to about one late: the
+    // timer is set a millisecond short and the rest is waited out here.
     const qint64 waitUs = dueUs - nowUs();
-    t->start(int(qMax<qint64>(0, (waitUs + 999) / 1000)));
+    t->start(int(qMax<qint64>(0, waitUs / 1000 - EarlyMs)));
     d->timers.emplace(id, t);
     return id;
 }
