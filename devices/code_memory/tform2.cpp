@@ -30,9 +30,9 @@ TForm2::TForm2(CodeMemory &cm, QWidget *parent)
     setFont(f);
     setFixedSize(507, 153);
     buildControls();
-    Timer1.setOnTimer([this] { Timer1Timer(); });
-    Timer2.setOnTimer([this] { Timer2Timer(); });
-    Timer3.setOnTimer([this] { Timer3Timer(); });
+    Timer1.setOnTimer([this] { endOnError([this] { Timer1Timer(); }); });
+    Timer2.setOnTimer([this] { endOnError([this] { Timer2Timer(); }); });
+    Timer3.setOnTimer([this] { endOnError([this] { Timer3Timer(); }); });
 }
 
 TForm2::~TForm2()
@@ -55,6 +55,19 @@ void TForm2::buildControls()
     Button1 = new QPushButton(QStringLiteral("&Storno"), this);
     Button1->move(217, 108);
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+}
+
+// A port error ends the running operation: the window closes and the error
+// goes on to the error box, instead of leaving a modal window with no timer
+// running behind it.
+void TForm2::endOnError(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (...) {
+        close();
+        throw;
+    }
 }
 
 Link &TForm2::link() const { return cm_.link; }

@@ -8,6 +8,7 @@
 #include "ui/clock.h"
 
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class CodeMemory;
@@ -64,6 +65,7 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
+    void endOnError(const std::function<void()> &step);
     Link &link() const;
     TextGrid &grid() const;
     void buildControls();

@@ -122,7 +122,7 @@ void TForm2::armPacing(int bytesSent)
     const qint64 dueUs = theClock().nowUs() + link().port().lineTimeUs(bytesSent) + PacingMs * 1000;
     pacing_ = theClock().callAt(dueUs, [this] {
         pacing_ = 0;
-        guarded([this] { pacingStep(); });
+        guarded([this] { endOnError([this] { pacingStep(); }); });
     });
 }
 

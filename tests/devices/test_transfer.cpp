@@ -161,6 +161,34 @@ private slots:
         QVERIFY(!f.form1()->codeMemory.Timer1.enabled());
     }
 
+    // The device goes away in the middle: the operation ends with the port's
+    // error, and no modal progress window is left behind.
+    void aLostPortEndsTheTransfer_data()
+    {
+        QTest::addColumn<QString>("menuItem");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("write") << "ZapisTabulkyDoPameti1" << "PurgeComm function failed (win error code: 6)";
+        QTest::newRow("read") << "CteniTabulkyZpameti1" << "ReadFile function failed (win error code: 6)";
+    }
+    void aLostPortEndsTheTransfer()
+    {
+        QFETCH(QString, menuItem);
+        QFETCH(QString, error);
+        f.bus->addTavoM(255);
+        f.start();
+        f.trigger(menuItem.toLatin1().constData());
+        f.vc.advanceMs(300);
+        QVERIFY(transferRunning());
+        f.bus->close();
+        f.vc.advanceMs(3000);
+        QVERIFY(!f.form2()->isVisible());
+        QVERIFY(!transferRunning());
+        QCOMPARE(f.op.shown.size(), 1);
+        QCOMPARE(f.op.shown[0].title, QStringLiteral("TAVO"));
+        QCOMPARE(f.op.shown[0].text, error);
+        QCOMPARE(f.op.shown[0].flags, 16);
+    }
+
     void stopEndsTheWriteWithTheConfiguration_data()
     {
         QTest::addColumn<int>("how");
