@@ -6,6 +6,7 @@
 #include "records/user_settings.h"
 #include "records/working_set.h"
 #include "tests/support/scripted_operator.h"
+#include "tests/support/test_files.h"
 #include "ui/cp1250.h"
 #include "ui/db_grid.h"
 #include "ui/guard.h"
@@ -20,13 +21,6 @@
 #include <memory>
 
 namespace {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QByteArray settingsWithPassword(const QString &password)
 {
     QByteArray out = toCp1250(QStringLiteral("Pozice;Kód;Příznaky;Příjmení;;;;;;\r\n"

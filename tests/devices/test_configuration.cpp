@@ -8,6 +8,7 @@
 #include "records/user_settings.h"
 #include "sim/sim_bus.h"
 #include "tests/support/scripted_operator.h"
+#include "tests/support/test_files.h"
 #include "ui/clock.h"
 #include "ui/cp1250.h"
 
@@ -21,13 +22,6 @@
 #include <memory>
 
 namespace {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QByteArray settingsWithoutPassword()
 {
     QByteArray out = toCp1250(QStringLiteral("Pozice;Kód;Příznaky;Příjmení;;;;;;\r\n"
@@ -49,7 +43,6 @@ public:
         return frames;
     }
 };
-
 } // namespace
 
 class TestConfiguration : public QObject {

@@ -1,6 +1,7 @@
 // The about and help windows and their text files.
 #include "exchange/tform10.h"
 #include "exchange/tform8.h"
+#include "tests/support/test_files.h"
 #include "ui/guard.h"
 
 #include <QDir>
@@ -9,21 +10,6 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-void writeFile(const QString &fileName, const QByteArray &bytes)
-{
-    QFile f(fileName);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &fileName)
-{
-    QFile f(fileName);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 class TestTextWindows : public QObject {
     Q_OBJECT

@@ -3,17 +3,10 @@
 #include "link/link.h"
 #include "link/port_ini.h"
 #include "tests/link/fake_port.h"
+#include "tests/support/test_files.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 class TestByteTrace : public QObject {
     Q_OBJECT
@@ -34,7 +27,7 @@ private slots:
         link.poll(20);  // nothing arrived: no line
         fake->incoming = QByteArray::fromHex("7B05920000000000A0377D");
         link.poll(20);
-        const QList<QByteArray> lines = readAll(s.traceFile).split('\n');
+        const QList<QByteArray> lines = readFile(s.traceFile).split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines[0].endsWith("PC-> 7B 05 92 00 00 00 00 A0 37 7D\r"));
         QVERIFY(lines[1].endsWith("<-DEV 7B 05 92 00 00 00 00 00 A0 37 7D\r"));
@@ -43,7 +36,7 @@ private slots:
         s.traceFile.clear();
         link.applySettings(s);
         link.send(0x92, 7);
-        QCOMPARE(readAll(dir.filePath(QStringLiteral("trace.txt"))).count('\n'), 2);
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("trace.txt"))).count('\n'), 2);
     }
 
     void theKeyComesFromTheSettingsFileAndStays()
@@ -58,7 +51,7 @@ private slots:
         loadPortSettings(ini, s);
         QCOMPARE(s.traceFile, QStringLiteral("/tmp/tavo-trace.txt"));
         storePortSettings(ini, s);
-        QVERIFY(readAll(ini).contains("tracefile=/tmp/tavo-trace.txt\r\n"));
+        QVERIFY(readFile(ini).contains("tracefile=/tmp/tavo-trace.txt\r\n"));
     }
 };
 

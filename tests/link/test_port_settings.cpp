@@ -3,6 +3,7 @@
 #include "link/port_ini.h"
 #include "link/port_setup_dialog.h"
 #include "tests/link/fake_port.h"
+#include "tests/support/test_files.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -49,16 +50,6 @@ struct Fixture {
     FakePort *port = new FakePort;
     Link link{std::unique_ptr<SerialPort>(port)};
 };
-
-template <class F> QString errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.text();
-    }
-    return QStringLiteral("(no error)");
-}
 
 // Answers the Setup dialog: sets the six lists (empty text: leave it) and presses a button.
 void answerSetup(const QStringList &choices, bool ok)

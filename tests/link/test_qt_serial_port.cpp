@@ -1,6 +1,7 @@
 // The real port over a pseudo-terminal: the test holds the other end.
 #include "link/link.h"
 #include "link/qt_serial_port.h"
+#include "tests/support/test_files.h"
 #include "ui/guard.h"
 
 #include <QElapsedTimer>
@@ -51,16 +52,6 @@ PortSettings settingsFor(const QString &port, const QString &baudRate = QStringL
     s.port = port;
     s.baudRate = baudRate;
     return s;
-}
-
-template <class F> QString errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.text();
-    }
-    return QStringLiteral("(no error)");
 }
 
 // Reads in pieces of at most maxCount until count bytes have come (or 5 s have passed).

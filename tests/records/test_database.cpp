@@ -2,6 +2,7 @@
 #include "records/database.h"
 #include "records/working_set.h"
 #include "tests/support/scripted_operator.h"
+#include "tests/support/test_files.h"
 #include "ui/text_grid.h"
 
 #include <QCheckBox>
@@ -10,12 +11,6 @@
 #include <memory>
 
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void addPerson(Table &t, const QString &code, const QString &surname)
 {
     t.append();
@@ -134,8 +129,8 @@ private slots:
         QCOMPARE(db->Table2.recordCount(), 1);
         QCOMPARE(db->Table2.textAt(0, 2), QStringLiteral("Dvořák"));
         const QByteArray screen = workingSetBytes(*grid);
-        QCOMPARE(readAll(dir->filePath(QStringLiteral("DEMOpracovni.csv"))), screen);
-        QCOMPARE(readAll(dir->filePath(QStringLiteral("NOVApracovni.csv"))), screen);
+        QCOMPARE(readFile(dir->filePath(QStringLiteral("DEMOpracovni.csv"))), screen);
+        QCOMPARE(readFile(dir->filePath(QStringLiteral("NOVApracovni.csv"))), screen);
         QVERIFY(op.shown.isEmpty());
     }
 

@@ -1,5 +1,6 @@
 // The password value and the settings file "TAVO-konfig.txt".
 #include "records/user_settings.h"
+#include "tests/support/test_files.h"
 #include "ui/cp1250.h"
 
 #include <QFile>
@@ -25,12 +26,6 @@ Headings junkHeadings()
         for (int c = 0; c < Headings::Cols; ++c)
             h.at(c, k) = QStringLiteral("junk");
     return h;
-}
-
-QByteArray readAll(const QString &fileName)
-{
-    QFile f(fileName);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void writeAll(const QString &fileName, const QByteArray &bytes)
@@ -102,7 +97,7 @@ private slots:
         const QByteArray expected = "Pozice;;;" + toCp1250(QStringLiteral("Příjmení")) + ";;;;;;\r\n" + emptyLine
                                     + ";;;;;;;;;ab\r\n" + ";" + toCp1250(QStringLiteral("Název")) + ";;;;;;;;\r\n"
                                     + "92;;;;;;;;;\r\n";
-        QCOMPARE(readAll(file()), expected);
+        QCOMPARE(readFile(file()), expected);
         Headings back = junkHeadings();
         LoadUserSettings(back, file());
         h.at(9, 2) = QStringLiteral("ab");
@@ -151,7 +146,7 @@ private slots:
         h.at(9, 3) = QString(70000, u'ř');
         h.storedPassword() = QStringLiteral("92");
         QVERIFY(SaveUserSettings(h, file()));
-        QCOMPARE(readAll(file()).size(), 70000 + 2 + 5 * 11);
+        QCOMPARE(readFile(file()).size(), 70000 + 2 + 5 * 11);
         Headings back;
         LoadUserSettings(back, file());
         QCOMPARE(back.at(9, 3), h.at(9, 3));
@@ -173,7 +168,7 @@ private slots:
         QCOMPARE(h.at(3, 0), QStringLiteral("Příjmení"));
         QCOMPARE(h.at(5, 3), QStringLiteral("Kódů"));
         QVERIFY(SaveUserSettings(h, file()));
-        QCOMPARE(readAll(file()), readAll(demo));
+        QCOMPARE(readFile(file()), readFile(demo));
     }
 };
 

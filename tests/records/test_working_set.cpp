@@ -1,5 +1,6 @@
 // The working-set grid and its file: exact bytes, line ends, short and long files.
 #include "records/working_set.h"
+#include "tests/support/test_files.h"
 #include "ui/cp1250.h"
 #include "ui/text_grid.h"
 
@@ -9,13 +10,6 @@
 
 namespace {
 std::unique_ptr<TextGrid> emptyGrid() { return std::make_unique<TextGrid>(4, SlotCount + 1, 1, 1); }
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestWorkingSet : public QObject {
@@ -39,7 +33,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("DEMOpracovni.csv"));
         auto g = emptyGrid();
         QVERIFY(SaveWorkingSet(*g, path));
-        const QByteArray bytes = readAll(path);
+        const QByteArray bytes = readFile(path);
         QCOMPARE(bytes.size(), 2555);
         QCOMPARE(bytes, QByteArray(";;;\r\n").repeated(511));
     }
@@ -56,7 +50,7 @@ private slots:
         g->setCell(3, 1, QStringLiteral("Novák;Dvořák"));
         g->setCell(3, 510, QStringLiteral("Žluťoučký"));
         QVERIFY(SaveWorkingSet(*g, path));
-        const QByteArray bytes = readAll(path);
+        const QByteArray bytes = readFile(path);
         QVERIFY(bytes.startsWith(toCp1250(QStringLiteral("Pozice;;;Příjmení\r\nmaster;12AB000000000000;1000000000000001;NovákDvořák\r\n"))));
         QVERIFY(bytes.endsWith(toCp1250(QStringLiteral("510;;;Žluťoučký\r\n"))));
 
@@ -119,7 +113,7 @@ private slots:
         for (int r = 1; r <= SlotCount; ++r)
             g->setCell(3, r, longText + QString::number(r));
         QVERIFY(SaveWorkingSet(*g, path));
-        QVERIFY(readAll(path).size() > 100000);
+        QVERIFY(readFile(path).size() > 100000);
         auto back = emptyGrid();
         LoadWorkingSet(*back, path);
         QCOMPARE(back->cell(3, 510), longText + QStringLiteral("510"));
