@@ -565,6 +565,13 @@ void Table::gotoBookmark(Bookmark b)
     d->moved(int(d->positionIn(d->orders[d->active], qint32(b))), false, false);
 }
 
+Table::Bookmark Table::bookmarkAt(int position) const
+{
+    if (d->state == Inactive || position < 0 || position >= d->count())
+        return -1;
+    return d->rows()[size_t(position)];
+}
+
 Table::State Table::state() const { return d->state; }
 
 void Table::edit()

@@ -73,6 +73,8 @@ public:
     void moveTo(int position);
     Bookmark bookmark() const;
     void gotoBookmark(Bookmark b);
+    // The record at position p of the order; -1 when there is none.
+    Bookmark bookmarkAt(int position) const;
 
     State state() const;
     void edit();          // on an empty table this inserts

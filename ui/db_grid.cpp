@@ -71,13 +71,16 @@ public:
         const QScopedValueRollback<bool> q(quiet, true);
         guarded([&] {
             if (i.row() != currentRow())
-                table->moveTo(i.row());
+                goToRow(i.row());
             table->edit();
             table->setFieldText(i.column(), value.toString());
             done = true;
         });
         return done;
     }
+    // The record the row shows now: posting the record under edit may move
+    // it in the order, and with it the records between.
+    void goToRow(int row) { table->gotoBookmark(table->bookmarkAt(row)); }
     void reset()
     {
         beginResetModel();
@@ -219,7 +222,7 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
         if (following_ || !table_ || !current.isValid() || current.row() == model_->currentRow())
             return;
         if (current.row() < table_->recordCount())
-            guarded([&] { table_->moveTo(current.row()); });
+            guarded([&] { model_->goToRow(current.row()); });
     }
     showCurrent();
 }

@@ -105,6 +105,36 @@ private slots:
         QCOMPARE(reader.fieldText(2), QString("Nováková"));
     }
 
+    // The record the operator moves to is the one that row showed, though
+    // posting the record left behind moves it in the order.
+    void leavingAPostedRowReachesTheRecordChosen_data()
+    {
+        QTest::addColumn<int>("editedRow");  // 3: a record inserted
+        QTest::addColumn<QString>("surname");
+        QTest::addColumn<int>("chosenRow");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("moves down past the row chosen") << 0 << "Vávra" << 1 << "Novák";
+        QTest::newRow("moves up past the row chosen") << 2 << "Adam" << 1 << "Novák";
+        QTest::newRow("inserted before the row chosen") << 3 << "Adam" << 1 << "Novák";
+    }
+    void leavingAPostedRowReachesTheRecordChosen()
+    {
+        QFETCH(int, editedRow);
+        QFETCH(QString, surname);
+        QFETCH(int, chosenRow);
+        QFETCH(QString, chosen);
+        if (editedRow == table->recordCount())
+            table->insert();
+        grid->setCurrentIndex(grid->model()->index(editedRow, 2));
+        QVERIFY(editor());
+        editor()->setText(surname);
+        grid->setCurrentIndex(grid->model()->index(chosenRow, 2));
+        QCOMPARE(table->state(), Table::Browse);
+        QCOMPARE(table->fieldText(2), chosen);
+        QCOMPARE(grid->currentIndex().row(), table->recNo());
+        QCOMPARE(cell(grid->currentIndex().row(), 2), chosen);
+    }
+
     void editorShownWithTheFocus()
     {
         QApplication::setActiveWindow(grid.get());
