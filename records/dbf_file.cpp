@@ -220,14 +220,21 @@ void DbfFile::writeCount(qint32 count)
     header_.replace(1, head.size(), head);
 }
 
+// The date of last update, when the day has changed. It goes before the
+// record, so that a failing write leaves no record on disk unlike in memory.
+void DbfFile::writeDate()
+{
+    const QByteArray date = dateBytes(QDate::currentDate());
+    if (header_.mid(1, 3) == date)
+        return;
+    writeAt(1, date);
+    header_.replace(1, 3, date);
+}
+
 void DbfFile::writeRecord(qint32 n, const QByteArray &record)
 {
+    writeDate();
     writeAt(headerLength_ + qint64(n) * recordLength_, record);
-    const QByteArray date = dateBytes(QDate::currentDate());
-    if (header_.mid(1, 3) != date) {
-        writeAt(1, date);
-        header_.replace(1, 3, date);
-    }
     memcpy(data_.data() + qint64(n) * recordLength_, record.constData(), size_t(recordLength_));
 }
 
@@ -241,6 +248,7 @@ qint32 DbfFile::appendRecord(const QByteArray &record)
 
 void DbfFile::markDeleted(qint32 n)
 {
+    writeDate();
     writeAt(headerLength_ + qint64(n) * recordLength_, QByteArray(1, '*'));
     data_[qint64(n) * recordLength_] = '*';
 }

@@ -71,6 +71,7 @@ private:
     void parseFields(const QByteArray &bytes, int start, int size);
     void writeAt(qint64 pos, const QByteArray &bytes);
     void writeCount(qint32 count);
+    void writeDate();
     qint32 countInFile();
     [[noreturn]] void fail(const QString &text) const;
 

@@ -646,6 +646,35 @@ private slots:
         QVERIFY(told.isEmpty());
     }
 
+    void everyChangeDatesTheHeader_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("edit") << "edit";
+        QTest::newRow("append") << "append";
+        QTest::newRow("delete") << "delete";
+    }
+    void everyChangeDatesTheHeader()
+    {
+        QFETCH(QString, change);
+        Fixture f = personFixture();
+        f.records = {f.record(' ', {"0001", "Kovář"})};
+        f.write(path("dated.DBF"));  // last updated 1999-12-31
+        Table t;
+        openTable(t, "dated");
+        if (change == "edit") {
+            t.edit();
+            t.setFieldText(1, "Kovářová");
+            t.post();
+        } else if (change == "append") {
+            addRecord(t, {"0002", "Novák"});
+        } else {
+            t.deleteRecord();
+        }
+        const QDate today = QDate::currentDate();
+        const char stamp[3] = {char(today.year() - 1900), char(today.month()), char(today.day())};
+        QCOMPARE(readAll(path("dated.DBF")).mid(1, 3), QByteArray(stamp, 3));
+    }
+
     void writingBackKeepsUninterpretedBytes_data()
     {
         QTest::addColumn<bool>("level7");
