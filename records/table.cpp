@@ -235,12 +235,16 @@ struct Table::Impl {
                 insertRow(o, n);
         }
     }
+    // The current record stays current, though records sorting before it came.
     void readAppended()
     {
+        const qint32 kept = current();
         const qint32 before = file.recordCount();
         file.readAppended();
         for (qint32 n = before; n < file.recordCount(); ++n)
             addRecord(n);
+        if (kept >= 0)
+            pos = int(positionIn(orders[active], kept));
     }
     std::vector<size_t> positionsOf(qint32 n) const
     {

@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 const QList<FieldDef> PersonFields = {
@@ -40,6 +42,26 @@ QStringList column(Table &t, int field)
         out << t.textAt(p, field);
     return out;
 }
+
+// Files of this process cannot grow past the size given while it lives, as on
+// a full disk: a write beyond fails, a write reaching it is cut short.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 size)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = rlim_t(size);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit saved_{};
+};
 
 Fixture personFixture()
 {
@@ -624,6 +646,40 @@ private slots:
         Table c;
         openTable(c, "osoby");
         QCOMPARE(column(c, 0), (QStringList{"a", "b"}));
+    }
+
+    void appendOnAFullDiskChangesNothing_data()
+    {
+        QTest::addColumn<int>("room");  // bytes the file may still grow by
+        QTest::newRow("no room") << 0;
+        QTest::newRow("room for part of the record") << 20;
+    }
+    // Another user appended a record that sorts before the current one; the
+    // failed post must neither lose the current record nor show one the file lacks.
+    void appendOnAFullDiskChangesNothing()
+    {
+        QFETCH(int, room);
+        createPersons("osoby", {{"b", "0000000000000002"}, {"c", "0000000000000003"}});
+        Table a, b;
+        openTable(a, "osoby");
+        a.setIndexFieldNames("OS1");
+        a.last();
+        openTable(b, "osoby");
+        addRecord(b, {"a", "0000000000000001"});
+        a.insert();
+        a.setFieldText(0, "d");
+        a.setFieldText(1, "0000000000000004");
+        {
+            const FileSizeLimit full(QFileInfo(path("osoby.DBF")).size() + room);
+            QVERIFY(errorOf([&] { a.post(); }).contains("nelze zapisovat"));
+        }
+        QCOMPARE(a.state(), Table::Insert);
+        a.cancel();
+        QCOMPARE(a.fieldText(0), QString("c"));
+        QCOMPARE(column(a, 0), (QStringList{"a", "b", "c"}));
+        Table c;
+        openTable(c, "osoby");
+        QCOMPARE(column(c, 0), (QStringList{"b", "c", "a"}));
     }
 
     void viewsAreTold()
