@@ -2,6 +2,7 @@
 #include "records/database.h"
 #include "records/working_set.h"
 #include "tests/support/scripted_operator.h"
+#include "tests/support/table_helpers.h"
 #include "tests/support/test_files.h"
 #include "ui/text_grid.h"
 
@@ -11,21 +12,7 @@
 #include <memory>
 
 namespace {
-void addPerson(Table &t, const QString &code, const QString &surname)
-{
-    t.append();
-    t.setFieldText(1, code);
-    t.setFieldText(2, surname);
-    t.post();
-}
-
-QStringList column(Table &t, int field)
-{
-    QStringList out;
-    for (int p = 0; p < t.recordCount(); ++p)
-        out << t.textAt(p, field);
-    return out;
-}
+void addPerson(Table &t, const QString &code, const QString &surname) { addRecord(t, {QString(), code, surname}); }
 } // namespace
 
 class TestDatabase : public QObject {

@@ -2,6 +2,8 @@
 
 #include "records/table.h"
 #include "tests/records/dbf_fixture.h"
+#include "tests/support/table_helpers.h"
+#include "tests/support/test_files.h"
 #include "ui/guard.h"
 
 #include <QDir>
@@ -16,32 +18,6 @@ namespace {
 const QList<FieldDef> PersonFields = {
     {"OS0", 'C', 10, 0}, {"OS1", 'C', 16, 0}, {"OS2", 'C', 20, 0}, {"OS3", 'N', 5, 0},
 };
-
-QString errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.text();
-    }
-    return QString();
-}
-
-void addRecord(Table &t, const QStringList &values)
-{
-    t.append();
-    for (int i = 0; i < values.size(); ++i)
-        t.setFieldText(i, values[i]);
-    t.post();
-}
-
-QStringList column(Table &t, int field)
-{
-    QStringList out;
-    for (int p = 0; p < t.recordCount(); ++p)
-        out << t.textAt(p, field);
-    return out;
-}
 
 // Files of this process cannot grow past the size given while it lives, as on
 // a full disk: a write beyond fails, a write reaching it is cut short.
