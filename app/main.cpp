@@ -1,6 +1,7 @@
 #include "app/program.h"
 #include "app/tform1.h"
-#include "ui/guard.h"
+#include "core/error.h"
+#include "ui/operator.h"
 
 #include <QApplication>
 #include <memory>

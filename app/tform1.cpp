@@ -11,7 +11,7 @@
 #include "records/working_set.h"
 #include "ui/db_grid.h"
 #include "ui/db_navigator.h"
-#include "ui/guard.h"
+#include "core/error.h"
 #include "ui/operator.h"
 #include "ui/text_grid.h"
 

@@ -3,7 +3,7 @@
 // the memory it takes, beside GDAL's ogr2ogr converting the same table to CSV.
 
 #include "records/table.h"
-#include "ui/cp1250.h"
+#include "core/cp1250.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -13,7 +13,7 @@
 #include "link/qt_serial_port.h"
 #include "records/database.h"
 #include "records/working_set.h"
-#include "ui/clock.h"
+#include "core/clock.h"
 #include "ui/text_grid.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "exchange/text_file.h"
-#include "ui/cp1250.h"
-#include "ui/guard.h"
+#include "core/cp1250.h"
+#include "core/error.h"
 
 #include <QFile>
 

@@ -1,4 +1,5 @@
 #include "link/byte_trace.h"
+#include "core/clock.h"
 
 #include <QDateTime>
 
@@ -24,7 +25,7 @@ void ByteTrace::log(const char *direction, const char *bytes, int count)
 {
     if (!on() || count <= 0)
         return;
-    const QByteArray time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    const QByteArray time = wallNow().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
     file_.write(time + ' ' + traceLine(direction, bytes, count) + "\r\n");
     file_.flush();
 }

@@ -1,6 +1,6 @@
 #include "link/port_ini.h"
-#include "ui/cp1250.h"
-#include "ui/guard.h"
+#include "core/cp1250.h"
+#include "core/error.h"
 
 #include <QFile>
 #include <QList>

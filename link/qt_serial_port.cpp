@@ -1,5 +1,5 @@
 #include "link/qt_serial_port.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QRegularExpression>
 #include <QSerialPortInfo>

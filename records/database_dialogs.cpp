@@ -1,6 +1,6 @@
 #include "records/database_dialogs.h"
 #include "records/database.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,8 @@
 #include "records/dbf_file.h"
 #include "records/file_lock.h"
-#include "ui/cp1250.h"
-#include "ui/guard.h"
+#include "core/cp1250.h"
+#include "core/clock.h"
+#include "core/error.h"
 
 #include <QDate>
 #include <QDir>
@@ -215,7 +216,7 @@ void DbfFile::writeAt(qint64 pos, const QByteArray &bytes)
 // The record count and, when the day has changed, the date of last update.
 void DbfFile::writeCount(qint32 count)
 {
-    QByteArray head = dateBytes(QDate::currentDate()) + le32(quint32(count));
+    QByteArray head = dateBytes(wallNow().date()) + le32(quint32(count));
     writeAt(1, head);
     header_.replace(1, head.size(), head);
 }
@@ -224,7 +225,7 @@ void DbfFile::writeCount(qint32 count)
 // record, so that a failing write leaves no record on disk unlike in memory.
 void DbfFile::writeDate()
 {
-    const QByteArray date = dateBytes(QDate::currentDate());
+    const QByteArray date = dateBytes(wallNow().date());
     if (header_.mid(1, 3) == date)
         return;
     writeAt(1, date);
@@ -277,7 +278,7 @@ void DbfFile::create(const QString &path, const QList<DbfField> &fields)
         failOn(path, QStringLiteral("Tabulka %1 má neplatný popis polí"));
     QByteArray header(32, '\0');
     header[0] = 0x03;
-    header.replace(1, 3, dateBytes(QDate::currentDate()));
+    header.replace(1, 3, dateBytes(wallNow().date()));
     qToLittleEndian(quint16(32 + descriptors.size() + 1), header.data() + 8);
     qToLittleEndian(quint16(recordLength), header.data() + 10);
     header[29] = char(DriverCp1250);

@@ -1,5 +1,5 @@
 #include "records/password_edit.h"
-#include "ui/cp1250.h"
+#include "core/cp1250.h"
 
 #include <QLineEdit>
 #include <QValidator>

@@ -1,7 +1,7 @@
 #include "records/table.h"
 #include "records/dbf_file.h"
-#include "ui/cp1250.h"
-#include "ui/guard.h"
+#include "core/cp1250.h"
+#include "core/error.h"
 
 #include <QCollator>
 #include <QDir>

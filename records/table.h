@@ -7,6 +7,8 @@
 // tables as dBase III with language driver 0xC8 (Windows-1250).
 // Every failure raises Error with a text for the operator.
 
+#include "ui/data_set.h"
+
 #include <QList>
 #include <QString>
 #include <functional>
@@ -19,13 +21,11 @@ struct FieldDef {
     int decimals = 0;
 };
 
-class Table {
+class Table : public DataSet {
 public:
-    enum State { Inactive, Browse, Edit, Insert };
-    using Bookmark = qint64;  // physical record number; -1 for none
 
     Table();
-    ~Table();
+    ~Table() override;
     Table(const Table &) = delete;
     Table &operator=(const Table &) = delete;
 
@@ -48,7 +48,7 @@ public:
     void open();
     // Posts a record under edit, then closes.
     void close();
-    bool active() const;
+    bool active() const override;
     // Exclusive use may be chosen only while closed; open() then fails when
     // anyone (this or another program) holds the table open.
     void setExclusive(bool on);
@@ -56,43 +56,43 @@ public:
     // Deletes all records; only while open exclusively.
     void emptyTable();
     // Reads the file again (records other programs wrote); keeps the current record when it is still there.
-    void refresh();
+    void refresh() override;
 
     // Orders the records by this field ("" = file order); stays open.
     void setIndexFieldNames(const QString &field);
     QString indexFieldNames() const;
 
-    void first();
-    void last();
+    void first() override;
+    void last() override;
     void next();
     void prior();
-    bool eof() const;
-    bool bof() const;
-    int recordCount() const;
-    int recNo() const;  // position of the current record in the order, 0-based; -1 when empty
+    bool eof() const override;
+    bool bof() const override;
+    int recordCount() const override;
+    int recNo() const override;  // position of the current record in the order, 0-based; -1 when empty
     void moveTo(int position);
     Bookmark bookmark() const;
-    void gotoBookmark(Bookmark b);
+    void gotoBookmark(Bookmark b) override;
     // The record at position p of the order; -1 when there is none.
-    Bookmark bookmarkAt(int position) const;
+    Bookmark bookmarkAt(int position) const override;
 
-    State state() const;
-    void edit();          // on an empty table this inserts
-    void insert();        // a new empty record, current afterwards
+    State state() const override;
+    void edit() override;          // on an empty table this inserts
+    void insert() override;        // a new empty record, current afterwards
     void append();
-    void post();
-    void cancel();
-    void deleteRecord();  // marks the current record deleted
+    void post() override;
+    void cancel() override;
+    void deleteRecord() override;  // marks the current record deleted
 
-    int fieldCount() const;
+    int fieldCount() const override;
     QString fieldName(int i) const;
     int fieldIndex(const QString &name) const;  // -1 when absent
-    int fieldWidth(int i) const;
+    int fieldWidth(int i) const override;
     // Text of field i of the current record (trailing blanks dropped).
-    QString fieldText(int i) const;
+    QString fieldText(int i) const override;
     // Only in Edit or Insert state; cut to the field's width.
-    void setFieldText(int i, const QString &text);
-    QString displayLabel(int i) const;
+    void setFieldText(int i, const QString &text) override;
+    QString displayLabel(int i) const override;
     void setDisplayLabel(int i, const QString &label);
 
     // Exact match of the whole key on the active index; the first match in
@@ -100,12 +100,10 @@ public:
     bool findKey(const QString &key);
 
     // For views: field i of the record at position p of the order.
-    QString textAt(int position, int field) const;
+    QString textAt(int position, int field) const override;
 
-    // Told of every change a view must show: opened, closed, reordered, moved, data changed.
-    enum class Change { Structure, Moved, Data };
-    int subscribe(std::function<void(Change)> f);
-    void unsubscribe(int id);
+    int subscribe(std::function<void(Change)> f) override;
+    void unsubscribe(int id) override;
 
 private:
     struct Impl;

@@ -1,6 +1,6 @@
 #include "records/user_settings.h"
-#include "records/field_lines.h"
-#include "ui/cp1250.h"
+#include "core/field_lines.h"
+#include "core/cp1250.h"
 
 #include <QFile>
 

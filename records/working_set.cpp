@@ -1,5 +1,5 @@
 #include "records/working_set.h"
-#include "records/field_lines.h"
+#include "core/field_lines.h"
 #include "ui/text_grid.h"
 
 #include <QFile>

@@ -29,11 +29,13 @@
 
 #include "sim/bus_config.h"
 
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QRegularExpression>
 #include <functional>
 #include <map>
+
+namespace sim {
 
 namespace {
 using Words = QStringList;
@@ -257,3 +259,5 @@ BusConfig loadBusConfig(const QString &text, SimBus &bus, const QDateTime &defau
     reader.endDevice();
     return reader.config;
 }
+
+} // namespace sim

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+namespace sim {
+
 struct BusConfig {
     int baud = 9600;
 };
@@ -14,3 +16,5 @@ struct BusConfig {
 // Adds the devices the text describes to the bus. A TAVO-B without a "clock"
 // line gets defaultClock (when valid). Raises Error naming the line at fault.
 BusConfig loadBusConfig(const QString &text, SimBus &bus, const QDateTime &defaultClock = {});
+
+} // namespace sim

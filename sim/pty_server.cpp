@@ -1,7 +1,7 @@
 #include "sim/pty_server.h"
 
-#include "ui/clock.h"
-#include "ui/guard.h"
+#include "core/clock.h"
+#include "core/error.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -14,6 +14,8 @@
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+
+namespace sim {
 
 namespace {
 Error systemError(const char *what)
@@ -30,7 +32,7 @@ void onSignal(int)
 }
 }  // namespace
 
-PtyServer::PtyServer(SimBus &bus, ByteTrace *trace) : bus_(bus), trace_(trace)
+PtyServer::PtyServer(SimBus &bus, LineTrace *trace) : bus_(bus), trace_(trace)
 {
     bus_.setOnReplyQueued([this] { schedulePump(); });
 }
@@ -98,7 +100,7 @@ void PtyServer::readRequests()
         if (n <= 0)
             return;
         if (trace_)
-            trace_->add(theClock().nowUs(), ByteTrace::ToDevices, QByteArray(buf, int(n)));
+            trace_->add(theClock().nowUs(), LineTrace::ToDevices, QByteArray(buf, int(n)));
         bus_.write(buf, int(n));
     }
 }
@@ -112,7 +114,7 @@ void PtyServer::pumpReplies()
     const int n = bus_.read(buf, sizeof buf);
     if (n > 0) {
         if (trace_)
-            trace_->add(theClock().nowUs(), ByteTrace::ToPc, QByteArray(buf, n));
+            trace_->add(theClock().nowUs(), LineTrace::ToPc, QByteArray(buf, n));
         // A terminal whose input nobody reads may refuse bytes: they are lost, as on a line.
         [[maybe_unused]] const ssize_t written = ::write(master_, buf, size_t(n));
     }
@@ -125,3 +127,5 @@ void PtyServer::schedulePump()
         return;
     pump_ = theClock().callAt(bus_.nextByteUs(), [this] { pumpReplies(); });
 }
+
+} // namespace sim

@@ -3,19 +3,21 @@
 // terminal goes onto the bus, the devices' replies come back at the line rate.
 // The only place of tavo-sim that makes system calls.
 
-#include "sim/byte_trace.h"
+#include "sim/line_trace.h"
 #include "sim/sim_bus.h"
-#include "ui/clock.h"
+#include "core/clock.h"
 
 #include <QObject>
 #include <QString>
 
 class QSocketNotifier;
 
+namespace sim {
+
 class PtyServer : public QObject {
 public:
     // The bus must be open. trace may be null.
-    PtyServer(SimBus &bus, ByteTrace *trace);
+    PtyServer(SimBus &bus, LineTrace *trace);
     ~PtyServer() override;
 
     // Opens the pseudo-terminal in raw mode; returns the path a program opens.
@@ -34,7 +36,7 @@ private:
     void schedulePump();
 
     SimBus &bus_;
-    ByteTrace *trace_;
+    LineTrace *trace_;
     int master_ = -1;
     int slave_ = -1;
     QSocketNotifier *notifier_ = nullptr;
@@ -42,3 +44,5 @@ private:
     QString path_;
     QString link_;
 };
+
+} // namespace sim

@@ -1,9 +1,11 @@
 #include "sim/sim_bus.h"
 
-#include "ui/clock.h"
-#include "ui/guard.h"
+#include "core/clock.h"
+#include "core/error.h"
 
 #include <algorithm>
+
+namespace sim {
 
 namespace {
 constexpr char Noise = char(0xFF);
@@ -169,3 +171,5 @@ void SimBus::collectArrived()
         inFlight_.pop_front();
     }
 }
+
+} // namespace sim

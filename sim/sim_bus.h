@@ -25,6 +25,8 @@
 #include <memory>
 #include <vector>
 
+namespace sim {
+
 class SimBus : public SerialPort {
 public:
     static constexpr qint64 TurnaroundUs = 2000;
@@ -111,3 +113,5 @@ private:
     // Calls already handed to the clock check it, so a bus may go before they are due.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
+
+} // namespace sim

@@ -1,5 +1,7 @@
 #include "sim/sim_device.h"
 
+namespace sim {
+
 quint32 bigEndian32(const QByteArray &data, int at)
 {
     quint32 v = 0;
@@ -15,3 +17,5 @@ std::vector<QByteArray> blockFrames(const QByteArray &bytes512)
         frames.push_back(bytes512.mid(at, 8));
     return frames;
 }
+
+} // namespace sim

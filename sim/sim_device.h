@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <vector>
 
+namespace sim {
+
 // Faults of one device, all off by default. They change what the bus puts on
 // the line for the device's replies, not what the device does.
 struct SimFaults {
@@ -42,3 +44,5 @@ private:
 quint32 bigEndian32(const QByteArray &data, int at);
 // A reply of 64 frames of 8 bytes: each 16-byte entry as its bytes 0..7, then 8..15.
 std::vector<QByteArray> blockFrames(const QByteArray &bytes512);
+
+} // namespace sim

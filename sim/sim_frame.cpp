@@ -1,5 +1,7 @@
 #include "sim/sim_frame.h"
 
+namespace sim {
+
 namespace {
 constexpr quint8 Start = 0x7B;
 constexpr quint8 End = 0x7D;
@@ -94,3 +96,5 @@ QByteArray encodeReplyFrame(quint8 address, quint8 status, const QByteArray &dat
     out.append(char(End));
     return out;
 }
+
+} // namespace sim

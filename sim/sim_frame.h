@@ -12,6 +12,8 @@
 #include <QtGlobal>
 #include <optional>
 
+namespace sim {
+
 struct SimRequest {
     quint8 address = 0;
     quint8 command = 0;
@@ -36,3 +38,5 @@ private:
 
 // One reply frame. With breakCheck the check byte is sent inverted.
 QByteArray encodeReplyFrame(quint8 address, quint8 status, const QByteArray &data, bool breakCheck = false);
+
+} // namespace sim

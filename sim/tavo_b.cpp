@@ -1,6 +1,8 @@
 #include "sim/tavo_b.h"
 
-#include "ui/clock.h"
+#include "core/clock.h"
+
+namespace sim {
 
 namespace {
 qint64 eventOfPointer(quint32 pointer) { return qint64(pointer / 16) - 31; }
@@ -289,3 +291,5 @@ std::vector<QByteArray> TavoBDevice::readBlock(quint8 memory, quint32 address) c
         return blockFrames(eventBuffer().mid(int(address), 512));
     return {};
 }
+
+} // namespace sim

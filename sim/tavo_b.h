@@ -8,6 +8,8 @@
 #include <array>
 #include <map>
 
+namespace sim {
+
 class TavoBDevice : public SimDevice {
 public:
     static constexpr quint8 Card = 85;
@@ -88,3 +90,5 @@ private:
     QDateTime clockBase_;
     qint64 clockSetUs_ = 0;
 };
+
+} // namespace sim

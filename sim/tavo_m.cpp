@@ -1,8 +1,10 @@
 #include "sim/tavo_m.h"
 
-#include "ui/clock.h"
+#include "core/clock.h"
 
 #include <limits>
+
+namespace sim {
 
 namespace {
 // The request data length of each command this reader serves.
@@ -166,3 +168,5 @@ std::vector<QByteArray> TavoMDevice::memoryRequest(quint8 command, const QByteAr
     default: return blockFrames(read(bigEndian32(q, 0), 512));
     }
 }
+
+} // namespace sim

@@ -7,6 +7,8 @@
 #include <QList>
 #include <vector>
 
+namespace sim {
+
 class TavoMDevice : public SimDevice {
 public:
     static constexpr int Entries = 512;
@@ -70,3 +72,5 @@ private:
     qint64 closedUntilUs_[16] = {};
     bool transferOpen_ = false;
 };
+
+} // namespace sim

@@ -7,9 +7,10 @@
 // it is ended (SIGINT, SIGTERM).
 
 #include "sim/bus_config.h"
-#include "sim/byte_trace.h"
+#include "sim/line_trace.h"
 #include "sim/pty_server.h"
-#include "ui/guard.h"
+#include "core/clock.h"
+#include "core/error.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -18,11 +19,13 @@
 #include <cstdio>
 #include <memory>
 
+using namespace sim;
+
 namespace {
 // The PC's clock without summer time: what a TAVO-B keeps.
 QDateTime standardTimeNow()
 {
-    const QDateTime utc = QDateTime::currentDateTimeUtc();
+    const QDateTime utc = wallNow().toUTC();
     const QDateTime t = utc.addSecs(QTimeZone::systemTimeZone().standardTimeOffset(utc));
     return QDateTime(t.date(), t.time(), Qt::UTC);
 }
@@ -44,9 +47,9 @@ int serve(QCoreApplication &app, const QCommandLineParser &args)
     line.customBaudRate = config.baud;
     bus.open(line);
 
-    std::unique_ptr<ByteTrace> trace;
+    std::unique_ptr<LineTrace> trace;
     if (args.isSet(QStringLiteral("trace")))
-        trace = std::make_unique<ByteTrace>(args.value(QStringLiteral("trace")));
+        trace = std::make_unique<LineTrace>(args.value(QStringLiteral("trace")));
     PtyServer server(bus, trace.get());
     const QString path = server.open();
     if (args.isSet(QStringLiteral("link")))

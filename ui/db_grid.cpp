@@ -1,7 +1,7 @@
 #include "ui/db_grid.h"
-#include "records/table.h"
-#include "ui/cp1250.h"
-#include "ui/guard.h"
+#include "ui/data_set.h"
+#include "core/cp1250.h"
+#include "core/error.h"
 #include "ui/operator.h"
 
 #include <QAbstractTableModel>
@@ -12,7 +12,7 @@
 #include <QStyledItemDelegate>
 #include <QValidator>
 
-void confirmAndDelete(Table &table)
+void confirmAndDelete(DataSet &table)
 {
     if (op().messageBox(QStringLiteral("Confirm"), QStringLiteral("Delete record?"), MB_YESNO | MB_ICONQUESTION) == IDYES)
         table.deleteRecord();
@@ -23,10 +23,10 @@ void confirmAndDelete(Table &table)
 class TableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
-    Table *table = nullptr;
+    DataSet *table = nullptr;
     bool quiet = false;  // the grid itself is driving the table: it need not follow it
 
-    bool inserting() const { return table && table->state() == Table::Insert; }
+    bool inserting() const { return table && table->state() == DataSet::Insert; }
     int currentRow() const
     {
         if (!table || !table->active())
@@ -47,7 +47,7 @@ public:
     {
         if (role != Qt::DisplayRole && role != Qt::EditRole)
             return {};
-        if (i.row() == currentRow() && table->state() != Table::Browse)
+        if (i.row() == currentRow() && table->state() != DataSet::Browse)
             return table->fieldText(i.column());
         return table->textAt(i.row(), i.column());
     }
@@ -98,8 +98,8 @@ private:
     QString indicator() const
     {
         switch (table->state()) {
-        case Table::Edit: return QStringLiteral("I");
-        case Table::Insert: return QStringLiteral("*");
+        case DataSet::Edit: return QStringLiteral("I");
+        case DataSet::Insert: return QStringLiteral("*");
         default: return QStringLiteral("\u25B6");
         }
     }
@@ -165,18 +165,18 @@ void DBGrid::focusInEvent(QFocusEvent *e)
 
 DBGrid::~DBGrid() { setTable(nullptr); }
 
-void DBGrid::setTable(Table *table)
+void DBGrid::setTable(DataSet *table)
 {
     if (table_)
         table_->unsubscribe(subscription_);
     table_ = table;
     model_->table = table;
     if (table_)
-        subscription_ = table_->subscribe([this](Table::Change c) { tableChanged(int(c)); });
-    tableChanged(int(Table::Change::Structure));
+        subscription_ = table_->subscribe([this](DataSet::Change c) { tableChanged(int(c)); });
+    tableChanged(int(DataSet::Change::Structure));
 }
 
-Table *DBGrid::table() const { return table_; }
+DataSet *DBGrid::table() const { return table_; }
 
 void DBGrid::setColumnWidths(const QList<int> &widths)
 {
@@ -193,7 +193,7 @@ void DBGrid::applyWidths()
 void DBGrid::tableChanged(int change)
 {
     const bool rowsChanged = model_->rowCount() != verticalHeader()->count();
-    if (change == int(Table::Change::Structure) || rowsChanged) {
+    if (change == int(DataSet::Change::Structure) || rowsChanged) {
         model_->reset();
         applyWidths();
     } else {

@@ -8,7 +8,7 @@
 #include <QTableView>
 #include <functional>
 
-class Table;
+class DataSet;
 class TableModel;
 
 class DBGrid : public QTableView {
@@ -17,8 +17,8 @@ public:
     explicit DBGrid(QWidget *parent = nullptr);
     ~DBGrid() override;
 
-    void setTable(Table *table);  // nullptr unbinds
-    Table *table() const;
+    void setTable(DataSet *table);  // nullptr unbinds
+    DataSet *table() const;
     // Width of column c in pixels; kept when the table is reopened. 0 = default.
     void setColumnWidths(const QList<int> &widths);
 
@@ -39,7 +39,7 @@ private:
     void askAndDelete();
 
     TableModel *model_;
-    Table *table_ = nullptr;
+    DataSet *table_ = nullptr;
     int subscription_ = 0;
     QList<int> widths_;
     bool following_ = false;  // the grid is following the table's cursor
@@ -47,4 +47,4 @@ private:
 
 // Asks the operator whether to delete the current record ("Delete record?"),
 // and deletes it on Yes. Shared by the grid and the navigator.
-void confirmAndDelete(Table &table);
+void confirmAndDelete(DataSet &table);

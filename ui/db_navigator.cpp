@@ -1,7 +1,7 @@
 #include "ui/db_navigator.h"
-#include "records/table.h"
+#include "ui/data_set.h"
 #include "ui/db_grid.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QHBoxLayout>
 #include <QStyle>
@@ -43,13 +43,13 @@ DBNavigator::DBNavigator(QWidget *parent) : QWidget(parent)
 
 DBNavigator::~DBNavigator() { setTable(nullptr); }
 
-void DBNavigator::setTable(Table *table)
+void DBNavigator::setTable(DataSet *table)
 {
     if (table_)
         table_->unsubscribe(subscription_);
     table_ = table;
     if (table_)
-        subscription_ = table_->subscribe([this](Table::Change) { updateButtons(); });
+        subscription_ = table_->subscribe([this](DataSet::Change) { updateButtons(); });
     updateButtons();
 }
 
@@ -74,7 +74,7 @@ void DBNavigator::clicked(Button b)
 void DBNavigator::updateButtons()
 {
     const bool open = table_ && table_->active();
-    const bool editing = open && table_->state() != Table::Browse;
+    const bool editing = open && table_->state() != DataSet::Browse;
     const bool any = open && table_->recordCount() > 0;
     buttons_[First]->setEnabled(any && (editing || !table_->bof()));
     buttons_[Last]->setEnabled(any && (editing || !table_->eof()));

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class QToolButton;
-class Table;
+class DataSet;
 
 class DBNavigator : public QWidget {
     Q_OBJECT
@@ -16,8 +16,8 @@ public:
     explicit DBNavigator(QWidget *parent = nullptr);
     ~DBNavigator() override;
 
-    void setTable(Table *table);  // nullptr unbinds
-    Table *table() const { return table_; }
+    void setTable(DataSet *table);  // nullptr unbinds
+    DataSet *table() const { return table_; }
     QToolButton *button(Button b) const { return buttons_[b]; }
 
 private:
@@ -25,6 +25,6 @@ private:
     void updateButtons();
 
     QToolButton *buttons_[ButtonCount];
-    Table *table_ = nullptr;
+    DataSet *table_ = nullptr;
     int subscription_ = 0;
 };

@@ -1,4 +1,5 @@
 #include "ui/operator.h"
+#include "core/error.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,13 +44,28 @@ QString withDefaultExt(QString name, const FileDialogRequest &r)
 Operator &op()
 {
     if (!installed) {
+        setErrorReporter(&showErrorBox);
         static QtOperator real;
         installed = &real;
     }
     return *installed;
 }
 
-void setOperator(Operator *o) { installed = o; }
+void setOperator(Operator *o)
+{
+    installed = o;
+    setErrorReporter(&showErrorBox);
+}
+
+void showErrorBox(const QString &message)
+{
+    op().messageBox(QStringLiteral("TAVO"), errorBoxText(message), MB_OK | MB_ICONSTOP);
+}
+
+namespace {
+// Every program that shows a window reports errors in the box from the start.
+const bool errorBoxInstalled = (setErrorReporter(&showErrorBox), true);
+} // namespace
 
 QString qtNameFilters(const QString &pairs)
 {

@@ -48,5 +48,9 @@ public:
     bool printSetup(QPrinter &printer) override;
 };
 
+// The default error box: title "TAVO", the text with the "." rule, flags 16.
+// Installed as the error guard's reporter as soon as the service is in use.
+void showErrorBox(const QString &message);
+
 // "desc|pat|desc|pat" as a Qt name filter list.
 QString qtNameFilters(const QString &pairs);

@@ -1,5 +1,5 @@
 #include "ui/text_grid.h"
-#include "ui/cp1250.h"
+#include "core/cp1250.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -4,7 +4,7 @@
 // reply to a configuration read or write.
 
 #include "records/table.h"
-#include "ui/clock.h"
+#include "core/clock.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 #include "devices/code_memory/tform3.h"
 #include "link/link.h"
 #include "records/database.h"
-#include "ui/guard.h"
+#include "core/error.h"
 #include "ui/operator.h"
 
 #include <QLabel>

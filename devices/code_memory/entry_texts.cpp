@@ -1,5 +1,5 @@
 #include "devices/code_memory/entry_texts.h"
-#include "ui/cp1250.h"
+#include "core/cp1250.h"
 
 namespace {
 constexpr int TextLength = 16;

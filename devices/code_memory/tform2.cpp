@@ -2,7 +2,7 @@
 #include "devices/code_memory/code_memory.h"
 #include "link/link.h"
 #include "records/database.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -5,7 +5,7 @@
 // sends the write's entries, Timer1 takes a block of the read, Timer3 asks one
 // address of the scan.
 
-#include "ui/clock.h"
+#include "core/clock.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "devices/code_memory/tform3.h"
 #include "devices/code_memory/code_memory.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "devices/code_memory/tform4.h"
 #include "devices/code_memory/code_memory.h"
 #include "records/database.h"
-#include "ui/guard.h"
+#include "core/error.h"
 #include "ui/operator.h"
 #include "ui/text_grid.h"
 

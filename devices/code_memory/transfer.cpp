@@ -8,7 +8,7 @@
 #include "link/link.h"
 #include "records/database.h"
 #include "records/working_set.h"
-#include "ui/guard.h"
+#include "core/error.h"
 #include "ui/operator.h"
 #include "ui/text_grid.h"
 

@@ -7,9 +7,9 @@
 #include "records/working_set.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/test_files.h"
-#include "ui/cp1250.h"
+#include "core/cp1250.h"
 #include "ui/db_grid.h"
-#include "ui/guard.h"
+#include "core/error.h"
 #include "ui/text_grid.h"
 
 #include <QAction>

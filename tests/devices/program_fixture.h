@@ -11,8 +11,8 @@
 #include "records/user_settings.h"
 #include "sim/sim_bus.h"
 #include "tests/support/scripted_operator.h"
-#include "ui/clock.h"
-#include "ui/cp1250.h"
+#include "core/clock.h"
+#include "core/cp1250.h"
 #include "ui/text_grid.h"
 
 #include <QAction>
@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+
+using namespace sim;
 
 struct ProgramFixture {
     VirtualClock vc;

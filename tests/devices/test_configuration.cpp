@@ -9,8 +9,8 @@
 #include "sim/sim_bus.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/test_files.h"
-#include "ui/clock.h"
-#include "ui/cp1250.h"
+#include "core/clock.h"
+#include "core/cp1250.h"
 
 #include <QAction>
 #include <QLabel>
@@ -20,6 +20,8 @@
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
+
+using namespace sim;
 
 namespace {
 QByteArray settingsWithoutPassword()

@@ -12,6 +12,8 @@
 #include <QtTest>
 #include <memory>
 
+using namespace sim;
+
 class TestDeviceSelection : public QObject {
     Q_OBJECT
 private slots:

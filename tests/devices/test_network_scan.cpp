@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <algorithm>
 
+using namespace sim;
+
 namespace {
 constexpr int ReadEntry146 = 146, ReadVersion144 = 144;
 

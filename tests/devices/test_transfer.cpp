@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+using namespace sim;
+
 namespace {
 constexpr int Write145 = 145, Flags147 = 147, Entry148 = 148, Block149 = 149;
 

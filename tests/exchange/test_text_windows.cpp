@@ -2,7 +2,7 @@
 #include "exchange/tform10.h"
 #include "exchange/tform8.h"
 #include "tests/support/test_files.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QDir>
 #include <QFile>

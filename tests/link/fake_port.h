@@ -3,7 +3,7 @@
 // and notes every open, close, apply and purge.
 
 #include "link/serial_port.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 #include "link/link.h"
 #include "link/qt_serial_port.h"
 #include "tests/support/test_files.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QElapsedTimer>
 #include <QFile>

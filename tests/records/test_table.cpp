@@ -4,7 +4,7 @@
 #include "tests/records/dbf_fixture.h"
 #include "tests/support/table_helpers.h"
 #include "tests/support/test_files.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QDir>
 #include <QProcess>

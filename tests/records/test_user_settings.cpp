@@ -1,7 +1,7 @@
 // The password value and the settings file "TAVO-konfig.txt".
 #include "records/user_settings.h"
 #include "tests/support/test_files.h"
-#include "ui/cp1250.h"
+#include "core/cp1250.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // The working-set grid and its file: exact bytes, line ends, short and long files.
 #include "records/working_set.h"
 #include "tests/support/test_files.h"
-#include "ui/cp1250.h"
+#include "core/cp1250.h"
 #include "ui/text_grid.h"
 
 #include <QTemporaryDir>

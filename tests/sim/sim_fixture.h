@@ -3,9 +3,11 @@
 // sends one request and collects what came back.
 
 #include "sim/sim_bus.h"
-#include "ui/clock.h"
+#include "core/clock.h"
 
 #include <memory>
+
+using namespace sim;
 
 struct SimFixture {
     VirtualClock vc;

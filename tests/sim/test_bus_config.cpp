@@ -1,11 +1,13 @@
 // tavo-sim's pieces without the terminal: the bus configuration and the byte trace.
 #include "sim/bus_config.h"
-#include "sim/byte_trace.h"
-#include "ui/clock.h"
-#include "ui/guard.h"
+#include "sim/line_trace.h"
+#include "core/clock.h"
+#include "core/error.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+using namespace sim;
 
 class TestBusConfig : public QObject {
     Q_OBJECT
@@ -141,11 +143,11 @@ device tavo-b 1
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("trace.txt"));
         {
-            ByteTrace t(name);
-            t.add(1500, ByteTrace::ToDevices, QByteArray::fromHex("7B0592"));
-            t.add(2000, ByteTrace::ToDevices, QByteArray::fromHex("0000 0000 A0377D 7B05"));
-            t.add(12417000, ByteTrace::ToPc, QByteArray::fromHex("FFFF7B05"));
-            t.add(12418000, ByteTrace::ToPc, QByteArray::fromHex("9003967D"));
+            LineTrace t(name);
+            t.add(1500, LineTrace::ToDevices, QByteArray::fromHex("7B0592"));
+            t.add(2000, LineTrace::ToDevices, QByteArray::fromHex("0000 0000 A0377D 7B05"));
+            t.add(12417000, LineTrace::ToPc, QByteArray::fromHex("FFFF7B05"));
+            t.add(12418000, LineTrace::ToPc, QByteArray::fromHex("9003967D"));
         }
         QFile f(name);
         QVERIFY(f.open(QIODevice::ReadOnly));

@@ -2,9 +2,11 @@
 // timing on the virtual clock.
 #include "tests/sim/sim_fixture.h"
 #include "tests/sim/sim_test_frames.h"
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QtTest>
+
+using namespace sim;
 
 class TestSimBus : public QObject {
     Q_OBJECT

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+using namespace sim;
+
 class TestSimDevices : public QObject {
     Q_OBJECT
     SimFixture f;

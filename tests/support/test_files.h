@@ -2,7 +2,7 @@
 // Small helpers the tests share: whole files in and out, and the text of the
 // error a call raises.
 
-#include "ui/guard.h"
+#include "core/error.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // The shared seams: virtual clock and window timers, the error guard, text conversion.
 #include "tests/support/scripted_operator.h"
-#include "ui/clock.h"
-#include "ui/cp1250.h"
-#include "ui/guard.h"
+#include "core/clock.h"
+#include "core/cp1250.h"
+#include "core/error.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "ui/cp1250.h"
+#include "core/cp1250.h"
 
 #include <QHash>
 #include <QStringDecoder>

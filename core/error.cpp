@@ -1,5 +1,11 @@
-#include "ui/guard.h"
-#include "ui/operator.h"
+#include "core/error.h"
+
+#include <QtDebug>
+
+namespace {
+void logError(const QString &message) { qWarning("%s", qUtf8Printable(errorBoxText(message))); }
+ErrorReporter reporter = &logError;
+} // namespace
 
 QString errorBoxText(const QString &message)
 {
@@ -8,10 +14,9 @@ QString errorBoxText(const QString &message)
     return message;
 }
 
-void showErrorBox(const QString &message)
-{
-    op().messageBox(QStringLiteral("TAVO"), errorBoxText(message), MB_OK | MB_ICONSTOP);
-}
+void setErrorReporter(ErrorReporter r) { reporter = r ? r : &logError; }
+
+void reportError(const QString &message) { reporter(message); }
 
 int strToInt(const QString &text)
 {

@@ -1,5 +1,5 @@
-#include "ui/clock.h"
-#include "ui/guard.h"
+#include "core/clock.h"
+#include "core/error.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -23,6 +23,18 @@ Clock &theClock()
 }
 
 void setTheClock(Clock *c) { installed = c; }
+
+QDateTime wallNow() { return theClock().wallNow(); }
+
+Random Random::fromWallClock() { return Random(quint32(wallNow().time().msecsSinceStartOfDay() / 1000)); }
+
+// The linear congruential generator of the C library's rand(): the same
+// sequence on every platform for the same seed.
+int Random::next()
+{
+    state_ = state_ * 1103515245u + 12345u;
+    return int((state_ / 65536u) % 32768u);
+}
 
 struct RealClock::Impl {
     QElapsedTimer elapsed;

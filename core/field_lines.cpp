@@ -1,5 +1,5 @@
-#include "records/field_lines.h"
-#include "ui/cp1250.h"
+#include "core/field_lines.h"
+#include "core/cp1250.h"
 
 #include <QSaveFile>
 

@@ -1,16 +1,18 @@
-#include "sim/byte_trace.h"
+#include "sim/line_trace.h"
 
-#include "ui/guard.h"
+#include "core/error.h"
 
-ByteTrace::ByteTrace(const QString &fileName) : file_(fileName)
+namespace sim {
+
+LineTrace::LineTrace(const QString &fileName) : file_(fileName)
 {
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         throw Error(QStringLiteral("Cannot create the trace file %1").arg(fileName));
 }
 
-ByteTrace::~ByteTrace() { flush(); }
+LineTrace::~LineTrace() { flush(); }
 
-void ByteTrace::add(qint64 atUs, Direction direction, const QByteArray &bytes)
+void LineTrace::add(qint64 atUs, Direction direction, const QByteArray &bytes)
 {
     for (char c : bytes) {
         if (!run_.isEmpty() && direction != direction_)
@@ -25,7 +27,7 @@ void ByteTrace::add(qint64 atUs, Direction direction, const QByteArray &bytes)
     }
 }
 
-void ByteTrace::flush()
+void LineTrace::flush()
 {
     if (run_.isEmpty())
         return;
@@ -38,3 +40,5 @@ void ByteTrace::flush()
     file_.flush();
     run_.clear();
 }
+
+} // namespace sim

@@ -1,7 +1,7 @@
 #pragma once
 // Errors raised by the table engine, the port or a number conversion end the
-// running handler; the guard shows them in the default error box and the
-// program goes on.
+// running handler; the guard reports them (in the program: the default error
+// box) and the program goes on.
 
 #include <QString>
 #include <stdexcept>
@@ -15,17 +15,21 @@ public:
 // The default error box text: "." is added when the last character's code is above that of ".".
 QString errorBoxText(const QString &message);
 
-// Shows the default error box: title "TAVO", flags 16.
-void showErrorBox(const QString &message);
+// Where the guard sends an error. The widget layer installs the error box;
+// without it (the simulator) the error goes to the log.
+using ErrorReporter = void (*)(const QString &message);
+void setErrorReporter(ErrorReporter reporter);
+void reportError(const QString &message);
 
+// Runs a handler; an exception it raises is reported and goes no further.
 template <class F> void guarded(F &&handler)
 {
     try {
         handler();
     } catch (const std::exception &e) {
-        showErrorBox(QString::fromUtf8(e.what()));
+        reportError(QString::fromUtf8(e.what()));
     } catch (...) {
-        showErrorBox(QStringLiteral("Neznámá chyba"));
+        reportError(QStringLiteral("Neznámá chyba"));
     }
 }
 

@@ -11,15 +11,17 @@
 #include <QFile>
 #include <QString>
 
-class ByteTrace {
+namespace sim {
+
+class LineTrace {
 public:
     enum Direction { ToDevices, ToPc };
 
     // Raises Error when the file cannot be created.
-    explicit ByteTrace(const QString &fileName);
-    ~ByteTrace();
-    ByteTrace(const ByteTrace &) = delete;
-    ByteTrace &operator=(const ByteTrace &) = delete;
+    explicit LineTrace(const QString &fileName);
+    ~LineTrace();
+    LineTrace(const LineTrace &) = delete;
+    LineTrace &operator=(const LineTrace &) = delete;
 
     void add(qint64 atUs, Direction direction, const QByteArray &bytes);
     void flush();
@@ -30,3 +32,5 @@ private:
     qint64 runUs_ = 0;
     QByteArray run_;
 };
+
+} // namespace sim
