@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "app/tform1.h"
 #include "devices/code_memory/tform2.h"
 #include "exchange/tform10.h"
@@ -204,18 +205,18 @@ void TForm1::buildControls()
     DBGrid1->setTable(&db.Table1);
     DBGrid2->setTable(&db.Table2);
     DBGrid3->setTable(&db.Table3);
-    DBGrid3->onDoubleClick = [this] { guarded([this] { DBGrid3DblClick(); }); };
+    connectHandler(DBGrid3, &DBGrid::recordDoubleClicked, this, [this] { DBGrid3DblClick(); });
     DBNavigator1->setTable(&db.Table2);
     DBNavigator2->setTable(&db.Table3);
 
     CheckBox1 = new QCheckBox(QStringLiteral("Seřadit podle příjmení"), c);
     CheckBox1->move(482, 2);
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { guarded([this] { CheckBox1Click(); }); });
+    connectHandler(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
 
     StringGrid1 = createWorkingSetGrid();
     StringGrid1->setParent(c);
     StringGrid1->setGeometry(0, 352, 444, 287);
-    StringGrid1->onSelectCell = [this](int col, int row) { StringGrid1SelectCell(col, row); };
+    connectHandler(StringGrid1, &TextGrid::cellSelected, this, [this](int col, int row) { StringGrid1SelectCell(col, row); });
 
     for (const SpeedDef &s : speedDefs)
         addSpeedButton(s.n, s.x, s.y, QString::fromUtf8(s.hint), s.icon);
@@ -254,7 +255,7 @@ void TForm1::buildMenu()
             menuItems_.insert(a->objectName(), a);
             a->setEnabled(row.handler != nullptr);
             if (row.handler)
-                connect(a, &QAction::triggered, this, [this, h = row.handler] { guarded([this, h] { (this->*h)(); }); });
+                connectHandler(a, &QAction::triggered, this, [this, h = row.handler] { (this->*h)(); });
         }
     }
     // A speed button acts as its menu item does, and is enabled with it.
@@ -264,7 +265,7 @@ void TForm1::buildMenu()
             continue;
         QToolButton *b = speedButton(s.n);
         b->setEnabled(a->isEnabled());
-        connect(b, &QToolButton::clicked, a, &QAction::trigger);
+        connectHandler(b, &QToolButton::clicked, a, [a] { a->trigger(); });
     }
 }
 
@@ -281,7 +282,7 @@ void TForm1::FormShow()
 {
     if (!dialogs_.form7)
         return;
-    dialogs_.form7->onClose = [this] { guarded([this] { afterLogin(); }); };
+    connectHandler(dialogs_.form7, &TForm7::closed, this, [this] { afterLogin(); });
     dialogs_.form7->setWindowModality(Qt::ApplicationModal);
     dialogs_.form7->show();
 }

@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "link/port_setup_dialog.h"
 #include "link/link.h"
 #include "link/port_ini.h"
@@ -70,8 +71,8 @@ PortSetupDialog::PortSetupDialog(const PortSettings &inForce, const QStringList 
     okButton = new QPushButton(QStringLiteral("OK"));
     okButton->setDefault(true);
     cancelButton = new QPushButton(QStringLiteral("Cancel"));
-    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connectHandler(okButton, &QPushButton::clicked, this, [this] { accept(); });
+    connectHandler(cancelButton, &QPushButton::clicked, this, [this] { reject(); });
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(okButton);

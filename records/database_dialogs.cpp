@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "records/database_dialogs.h"
 #include "records/database.h"
 #include "core/error.h"
@@ -24,8 +25,8 @@ DatabaseNameForm::DatabaseNameForm(Database &db, const QString &caption, QWidget
     // separators, and only characters the file names' code page can hold.
     Edit1->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^/\\\\:]*")), Edit1));
     Edit1->installEventFilter(this);
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connectHandler(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
 void DatabaseNameForm::Button1Click()

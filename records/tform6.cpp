@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "records/tform6.h"
 #include "records/heading_grid.h"
 #include "records/password_edit.h"
@@ -22,8 +23,8 @@ TForm6::TForm6(Headings &headings, QString settingsFile, std::function<void()> h
     createControls();
     layOut();
     fillGrids();
-    connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
+    connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connectHandler(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
 QList<TForm6::HeadingSet> TForm6::sets() const

@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "records/tform7.h"
 #include "records/password_edit.h"
 #include "records/user_settings.h"
@@ -23,8 +24,8 @@ TForm7::TForm7(QString &enteredPasswordValue, QWidget *parent)
     setFixedSize(260, 56);
     Edit1->setFocus();  // the window's first focus: the dialog hands it over as it is shown
     Edit1->installEventFilter(this);
-    connect(Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
-    connect(Edit1, &QLineEdit::returnPressed, this, &TForm7::Button1Click);
+    connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connectHandler(Edit1, &QLineEdit::returnPressed, this, [this] { Button1Click(); });
 }
 
 void TForm7::submit() { entered_ = passwordValue(Edit1->text()); }
@@ -69,6 +70,6 @@ void TForm7::done(int result)
 {
     const bool wasOpen = isVisible();
     QDialog::done(result);
-    if (wasOpen && onClose)
-        onClose();
+    if (wasOpen)
+        emit closed();
 }

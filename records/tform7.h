@@ -4,7 +4,6 @@
 // login when this window closes.
 
 #include <QDialog>
-#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -13,9 +12,6 @@ class TForm7 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm7(QString &enteredPasswordValue, QWidget *parent = nullptr);
-
-    // Runs once every time the window closes, however it is closed.
-    std::function<void()> onClose;
 
     QLineEdit *Edit1;
     QPushButton *Button1;
@@ -26,6 +22,10 @@ public:
     void Edit1Enter();
 
     void done(int result) override;
+
+signals:
+    // Once every time the window closes, however it is closed.
+    void closed();
 
 protected:
     void showEvent(QShowEvent *e) override;

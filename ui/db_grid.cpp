@@ -151,8 +151,7 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), model_(new TableModel(this
 void DBGrid::mouseDoubleClickEvent(QMouseEvent *e)
 {
     QTableView::mouseDoubleClickEvent(e);
-    if (onDoubleClick)
-        guarded(onDoubleClick);
+    emit recordDoubleClicked();
 }
 
 // The editor is always shown while the grid has the focus.
@@ -245,8 +244,8 @@ void DBGrid::keyPressEvent(QKeyEvent *e)
 // The editor is always shown, so it gets the double clicks and Ctrl+Delete first.
 bool DBGrid::eventFilter(QObject *watched, QEvent *e)
 {
-    if (e->type() == QEvent::MouseButtonDblClick && onDoubleClick) {
-        guarded(onDoubleClick);
+    if (e->type() == QEvent::MouseButtonDblClick) {
+        emit recordDoubleClicked();
         return true;
     }
     if (e->type() == QEvent::KeyPress) {

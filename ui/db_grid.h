@@ -22,8 +22,11 @@ public:
     // Width of column c in pixels; kept when the table is reopened. 0 = default.
     void setColumnWidths(const QList<int> &widths);
 
-    // Called when the operator double-clicks a cell.
-    std::function<void()> onDoubleClick;
+signals:
+    // The operator double-clicked a cell.
+    void recordDoubleClicked();
+
+public:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;

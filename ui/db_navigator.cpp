@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "ui/db_navigator.h"
 #include "ui/data_set.h"
 #include "ui/db_grid.h"
@@ -34,7 +35,7 @@ DBNavigator::DBNavigator(QWidget *parent) : QWidget(parent)
         button->setIcon(style()->standardIcon(Looks[b].icon));
         button->setToolTip(QString::fromUtf8(Looks[b].hint));
         button->setAutoRaise(true);
-        connect(button, &QToolButton::clicked, this, [this, b] { clicked(Button(b)); });
+        connectHandler(button, &QToolButton::clicked, this, [this, b] { clicked(Button(b)); });
         row->addWidget(button);
         buttons_[b] = button;
     }

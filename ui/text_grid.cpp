@@ -42,8 +42,8 @@ TextGrid::TextGrid(int colCount, int rowCount, int fixedCols, int fixedRows, QWi
         for (int c = 0; c < colCount; ++c)
             setItem(r, c, newItem(c, r));
     connect(this, &QTableWidget::currentCellChanged, this, [this](int r, int c, int, int) {
-        if (r >= 0 && c >= 0 && onSelectCell)
-            onSelectCell(c, r);
+        if (r >= 0 && c >= 0)
+            emit cellSelected(c, r);
     });
     if (rowCount > fixedRows && colCount > fixedCols)
         setCurrentCell(fixedRows, fixedCols);
@@ -96,8 +96,7 @@ void TextGrid::selectCell(int col, int row) { setCurrentCell(row, col); }
 
 void TextGrid::keyPressEvent(QKeyEvent *e)
 {
-    if (onKeyPress && !e->text().isEmpty())
-        for (QChar ch : e->text())
-            onKeyPress(ch);
+    for (QChar ch : e->text())
+        emit keyTyped(ch);
     QTableWidget::keyPressEvent(e);
 }

@@ -22,10 +22,13 @@ public:
     int row() const { return currentRow(); }
     void selectCell(int col, int row);
 
-    // Called with (col, row) before a cell becomes the selected one.
-    std::function<void(int, int)> onSelectCell;
-    // Called for every character typed into the grid.
-    std::function<void(QChar)> onKeyPress;
+signals:
+    // A cell became the selected one.
+    void cellSelected(int col, int row);
+    // A character was typed into the grid.
+    void keyTyped(QChar ch);
+
+public:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;

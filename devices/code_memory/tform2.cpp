@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "devices/code_memory/tform2.h"
 #include "devices/code_memory/code_memory.h"
 #include "link/link.h"
@@ -54,7 +55,7 @@ void TForm2::buildControls()
     ProgressBar1->setTextVisible(false);
     Button1 = new QPushButton(QStringLiteral("&Storno"), this);
     Button1->move(217, 108);
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
 // A port error ends the running operation: the window closes and the error

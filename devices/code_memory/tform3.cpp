@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "devices/code_memory/tform3.h"
 #include "devices/code_memory/code_memory.h"
 #include "core/error.h"
@@ -77,9 +78,9 @@ void TForm3::createButtons()
     Button1 = button(this, "Button1", QStringLiteral("Uložit &Nové hodnoty"), 10, 150);
     Button2 = button(this, "Button2", QStringLiteral("&Uložit staré hodnoty"), 167, 150);
     Button3 = button(this, "Button3", QStringLiteral("&Storno"), 325, 82);
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
-    connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
+    connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connectHandler(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connectHandler(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
 }
 
 void TForm3::Button1Click() { cm_.configurationWrite(Edit1->text(), Edit2->text(), Edit3->text()); }

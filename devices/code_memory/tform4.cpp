@@ -1,3 +1,4 @@
+#include "core/handler.h"
 #include "devices/code_memory/tform4.h"
 #include "devices/code_memory/code_memory.h"
 #include "records/database.h"
@@ -31,7 +32,7 @@ TForm4::TForm4(CodeMemory &cm, QList<QWidget *> deviceListViews, QWidget *parent
     const std::pair<QPushButton *, void (TForm4::*)()> handlers[] = {
         {Button1, &TForm4::Button1Click}, {Button2, &TForm4::Button2Click}, {Button3, &TForm4::Button3Click}};
     for (const auto &[button, handler] : handlers)
-        connect(button, &QPushButton::clicked, this, [this, h = handler] { guarded([this, h] { (this->*h)(); }); });
+        connectHandler(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
     resize(childrenRect().bottomRight().x() + 8, childrenRect().bottomRight().y() + 8);
 }
 

@@ -199,7 +199,7 @@ private slots:
         QString entered = QStringLiteral("unset");
         TForm7 f(entered);
         int closes = 0;
-        f.onClose = [&] { ++closes; };
+        QObject::connect(&f, &TForm7::closed, &f, [&] { ++closes; });
         f.show();
         QCOMPARE(entered, passwordValue(QString()));
         QVERIFY(f.isVisible());
@@ -221,7 +221,7 @@ private slots:
         QString entered;
         TForm7 f(entered);
         int closes = 0;
-        f.onClose = [&] { ++closes; };
+        QObject::connect(&f, &TForm7::closed, &f, [&] { ++closes; });
         f.show();
         QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("heslo"));
         QApplication::sendEvent(f.Edit1, &typed);
@@ -248,7 +248,7 @@ private slots:
         QString entered;
         TForm7 f(entered);
         int closes = 0;
-        f.onClose = [&] { ++closes; };
+        QObject::connect(&f, &TForm7::closed, &f, [&] { ++closes; });
         f.show();
         QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("heslo"));
         QApplication::sendEvent(f.Edit1, &typed);
@@ -268,7 +268,7 @@ private slots:
         QString entered;
         TForm7 f(entered);
         QString seenInOnClose;
-        f.onClose = [&] { seenInOnClose = entered; };
+        QObject::connect(&f, &TForm7::closed, &f, [&] { seenInOnClose = entered; });
         QTimer::singleShot(0, &f, [&] {
             f.Edit1->setText(QStringLiteral("heslo"));
             f.Button1Click();

@@ -192,7 +192,7 @@ private slots:
     void doubleClickCallsBack()
     {
         int calls = 0;
-        grid->onDoubleClick = [&] { ++calls; };
+        QObject::connect(grid.get(), &DBGrid::recordDoubleClicked, grid.get(), [&] { ++calls; });
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(5, 280));
         QCOMPARE(calls, 1);
         grid->setCurrentIndex(grid->model()->index(1, 2));
