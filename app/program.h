@@ -20,6 +20,14 @@ public:
     TForm1 *form1() const { return form1_; }
     // Every window, in the order of creation.
     const QList<QWidget *> &windows() const { return windows_; }
+    // The window of class W (each class has one window); null when there is none.
+    template <class W> W *window() const
+    {
+        for (QWidget *w : windows_)
+            if (auto *typed = dynamic_cast<W *>(w))
+                return typed;
+        return nullptr;
+    }
 
 private:
     template <class W, class... Args> W *create(Args &&...args);

@@ -317,7 +317,7 @@ private slots:
 private:
     QString path(const char *name) const { return dir->filePath(QString::fromLatin1(name)); }
     TForm1 *form1() const { return program->form1(); }
-    TForm7 *form7() const { return static_cast<TForm7 *>(program->windows().at(1)); }
+    TForm7 *form7() const { return program->window<TForm7>(); }
     TForm3 *form3() const { return form1()->codeMemory.form3; }
 
     void readConfiguration()

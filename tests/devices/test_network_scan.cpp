@@ -1,6 +1,6 @@
 // The network scan end to end: every address asked on the simulated bus, the
 // devices found in TForm4, and the device list appended to or replaced.
-#include "tests/devices/program_fixture.h"
+#include "tests/support/program_fixture.h"
 #include "ui/db_grid.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The working-set transfer end to end: the menu item on a logged-in program,
 // a simulated TAVO-M on the line, the virtual clock advanced; then the bytes
 // the device got, the grid, the windows and the messages.
-#include "tests/devices/program_fixture.h"
+#include "tests/support/program_fixture.h"
 
 #include <QLabel>
 #include <QPushButton>

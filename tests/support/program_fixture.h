@@ -69,7 +69,7 @@ struct ProgramFixture {
     {
         program = std::make_unique<Program>(dir->filePath(QStringLiteral("tavo")), std::move(pendingBus));
         form1()->show();
-        auto *login = static_cast<TForm7 *>(program->windows().at(1));
+        auto *login = program->window<TForm7>();
         login->Edit1->setText(QString());
         login->Button1Click();
         QVERIFY(form1()->started);
@@ -77,9 +77,9 @@ struct ProgramFixture {
     }
 
     TForm1 *form1() const { return program->form1(); }
-    TForm2 *form2() const { return static_cast<TForm2 *>(program->windows().at(2)); }
-    TForm3 *form3() const { return static_cast<TForm3 *>(program->windows().at(3)); }
-    TForm4 *form4() const { return static_cast<TForm4 *>(program->windows().at(4)); }
+    TForm2 *form2() const { return program->window<TForm2>(); }
+    TForm3 *form3() const { return program->window<TForm3>(); }
+    TForm4 *form4() const { return program->window<TForm4>(); }
     TextGrid &grid() const { return *form1()->StringGrid1; }
     Table &devices() const { return form1()->db.Table3; }
 
