@@ -1,5 +1,6 @@
 // The program end to end: start-up order, login, after-login state, menus,
 // clearing commands and shutdown, on a program folder made for each test.
+#include "tests/support/program_fixture.h"
 #include "app/program.h"
 #include "app/tform1.h"
 #include "records/tform7.h"
@@ -21,33 +22,17 @@
 #include <memory>
 
 namespace {
-QByteArray settingsWithPassword(const QString &password)
-{
-    QByteArray out = toCp1250(QStringLiteral("Pozice;Kód;Příznaky;Příjmení;;;;;;\r\n"
-                                             "Slot;Kód;Příznaky;;;;;;;\r\n"
-                                             "Č.;Kód;Příjmení;Jméno;Oddělení;Telefon;P1;P2;P3;\r\n"
-                                             "Č.;Název;Archiv;Adresa;Relé;Kódů;;;;\r\n"));
-    return out + passwordValue(password).toLatin1() + ";;;;;;;;;\r\n";
-}
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject, ProgramFixture {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        dir = std::make_unique<QTemporaryDir>();
-        writeFile(path("TAVO-konfig.txt"), settingsWithPassword(QString()));
-        writeFile(path("TAVO-oprogramu.txt"), "TAVO\r\n");
-        writeFile(path("TAVO-napoveda.txt"), "Help\n");
-        op.shown.clear();
-        op.answers.clear();
-    }
-    void cleanup() { program.reset(); }
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     void windowsAreCreatedInOrder()
     {
-        start();
+        open();
         QStringList captions;
         for (QWidget *w : program->windows())
             captions << w->windowTitle();
@@ -73,8 +58,8 @@ private slots:
 
     void loginWithTheRightPassword()
     {
-        start();
-        login(QString());
+        open();
+        loginAs(QString());
         TForm1 *f = form1();
         QVERIFY(f->started);
         QCOMPARE(f->windowTitle(), QStringLiteral("TAVO   databáze DEMO"));
@@ -90,9 +75,9 @@ private slots:
 
     void aWrongPasswordEndsTheProgramAndSavesNothing()
     {
-        writeFile(path("TAVO-konfig.txt"), settingsWithPassword(QStringLiteral("tajne")));
-        start();
-        login(QStringLiteral("jine"));
+        writeFile("TAVO-konfig.txt", settingsWithPassword(QStringLiteral("tajne")));
+        open();
+        loginAs(QStringLiteral("jine"));
         QVERIFY(!form1()->isVisible());
         QVERIFY(!form1()->started);
         QVERIFY(!QFile::exists(path("DEMOpracovni.csv")));
@@ -101,16 +86,16 @@ private slots:
 
     void theRightPasswordInOtherLetterCase()
     {
-        writeFile(path("TAVO-konfig.txt"), settingsWithPassword(QStringLiteral("tajne")));
-        start();
-        login(QStringLiteral("TAJNE"));
+        writeFile("TAVO-konfig.txt", settingsWithPassword(QStringLiteral("tajne")));
+        open();
+        loginAs(QStringLiteral("TAJNE"));
         QVERIFY(form1()->started);
     }
 
     void closingAfterAStartSavesTheWorkingSet()
     {
-        start();
-        login(QString());
+        open();
+        loginAs(QString());
         form1()->StringGrid1->setCell(1, 4, QStringLiteral("ABCD"));
         form1()->close();
         QFile f(path("DEMOpracovni.csv"));
@@ -124,8 +109,8 @@ private slots:
     // A save that fails is told before the program ends; the old file stays.
     void aFailedSaveAtShutdownIsReported()
     {
-        start();
-        login(QString());
+        open();
+        loginAs(QString());
         QVERIFY(QDir().mkdir(path("DEMOpracovni.csv")));
         form1()->close();
         QCOMPARE(op.shown.size(), 1);
@@ -137,16 +122,16 @@ private slots:
 
     void theWorkingSetComesBackAtTheNextStart()
     {
-        writeFile(path("DEMOpracovni.csv"), "a;b;c;d\r\nmaster;1111;0101;Novák\r\n");
-        start();
-        login(QString());
+        writeFile("DEMOpracovni.csv", "a;b;c;d\r\nmaster;1111;0101;Novák\r\n");
+        open();
+        loginAs(QString());
         QCOMPARE(form1()->StringGrid1->cell(1, 1), QStringLiteral("1111"));
         QCOMPARE(form1()->StringGrid1->cell(1, 0), QStringLiteral("Kód"));  // the headings win
     }
 
     void menuItemsAndSpeedButtons()
     {
-        start();
+        open();
         TForm1 *f = form1();
         struct Item {
             const char *name, *caption;
@@ -178,8 +163,8 @@ private slots:
 
     void clearingAsksFirst()
     {
-        start();
-        login(QString());
+        open();
+        loginAs(QString());
         TForm1 *f = form1();
         f->StringGrid1->setCell(1, 9, QStringLiteral("ABC"));
         op.answers = {IDNO};
@@ -202,34 +187,25 @@ private slots:
 
     void selectingACellMovesTheInsertionRow()
     {
-        start();
-        login(QString());
+        open();
+        loginAs(QString());
         form1()->StringGrid1->selectCell(2, 77);
         QCOMPARE(form1()->insertionRow, 77);
     }
 
 private:
-    QString path(const char *name) const { return dir->filePath(QString::fromLatin1(name)); }
-    TForm1 *form1() const { return program->form1(); }
-    TForm7 *form7() const { return program->window<TForm7>(); }
-
-    void start()
+    // The program created with its login window open.
+    void open()
     {
-        program = std::make_unique<Program>(path("tavo"));
-        form1()->show();
+        create();
         QVERIFY(form7()->isVisible());
     }
 
-    void login(const QString &password)
+    void loginAs(const QString &password)
     {
-        form7()->Edit1->setText(password);
-        form7()->Button1Click();
+        login(password);
         QVERIFY(!form7()->isVisible());
     }
-
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<Program> program;
-    ScriptedOperator op;
 };
 
 QTEST_MAIN(TestMainWindow)

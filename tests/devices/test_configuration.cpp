@@ -1,6 +1,7 @@
 // Device configuration end to end: the menu item reads entry 0 of the device
 // into TForm3, its buttons write it back with command 145, and Timer1 judges
 // the device's answer from its new address, on the simulated bus.
+#include "tests/support/program_fixture.h"
 #include "app/program.h"
 #include "app/tform1.h"
 #include "devices/code_memory/tform3.h"
@@ -24,15 +25,6 @@
 using namespace sim;
 
 namespace {
-QByteArray settingsWithoutPassword()
-{
-    QByteArray out = toCp1250(QStringLiteral("Pozice;Kód;Příznaky;Příjmení;;;;;;\r\n"
-                                             "Slot;Kód;Příznaky;;;;;;;\r\n"
-                                             "Č.;Kód;Příjmení;Jméno;Oddělení;Telefon;P1;P2;P3;\r\n"
-                                             "Č.;Název;Archiv;Adresa;Relé;Kódů;;;;\r\n"));
-    return out + passwordValue(QString()).toLatin1() + ";;;;;;;;;\r\n";
-}
-
 // A reader that stores a configuration write but echoes a relay time one higher.
 class WrongEchoDevice : public TavoMDevice {
 public:
@@ -47,32 +39,17 @@ public:
 };
 } // namespace
 
-class TestConfiguration : public QObject {
+class TestConfiguration : public QObject, ProgramFixture {
     Q_OBJECT
 private slots:
     void init()
     {
-        setTheClock(&vc);
-        dir = std::make_unique<QTemporaryDir>();
-        writeFile(path("TAVO-konfig.txt"), settingsWithoutPassword());
-        writeFile(path("TAVO-oprogramu.txt"), "TAVO\r\n");
-        writeFile(path("TAVO-napoveda.txt"), "Help\n");
-        op.shown.clear();
-        op.answers.clear();
-        bus = new SimBus;
-        program = std::make_unique<Program>(path("tavo"), std::unique_ptr<SerialPort>(bus));
-        form1()->show();
-        form7()->Edit1->setText(QString());
-        form7()->Button1Click();
-        QVERIFY(form1()->started);
+        setUp();
+        start();
         setDeviceRow(0, {"Vrátnice", "arch1", "255", "5", "510"});
         op.shown.clear();
     }
-    void cleanup()
-    {
-        program.reset();
-        setTheClock(nullptr);
-    }
+    void cleanup() { tearDown(); }
 
     void readShowsTheDeviceValuesBesideTheList_data()
     {
@@ -315,10 +292,6 @@ private slots:
     }
 
 private:
-    QString path(const char *name) const { return dir->filePath(QString::fromLatin1(name)); }
-    TForm1 *form1() const { return program->form1(); }
-    TForm7 *form7() const { return program->window<TForm7>(); }
-    TForm3 *form3() const { return form1()->codeMemory.form3; }
 
     void readConfiguration()
     {
@@ -375,12 +348,6 @@ private:
         else if (name == QLatin1String("late"))
             f.delayMs = 150;
     }
-
-    VirtualClock vc;
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<Program> program;
-    SimBus *bus = nullptr;
-    ScriptedOperator op;
 };
 
 QTEST_MAIN(TestConfiguration)

@@ -24,6 +24,16 @@
 
 using namespace sim;
 
+// TAVO-konfig.txt with the usual headings and the check value of password.
+inline QByteArray settingsWithPassword(const QString &password)
+{
+    return toCp1250(QStringLiteral("Pozice;Kód;Příznaky;Příjmení;;;;;;\r\n"
+                                   "Slot;Kód;Příznaky;;;;;;;\r\n"
+                                   "Č.;Kód;Příjmení;Jméno;Oddělení;Telefon;P1;P2;P3;\r\n"
+                                   "Č.;Název;Archiv;Adresa;Relé;Kódů;;;;\r\n"))
+        + passwordValue(password).toLatin1() + ";;;;;;;;;\r\n";
+}
+
 struct ProgramFixture {
     VirtualClock vc;
     std::unique_ptr<QTemporaryDir> dir;
@@ -38,11 +48,7 @@ struct ProgramFixture {
     {
         setTheClock(&vc);
         dir = std::make_unique<QTemporaryDir>();
-        writeFile("TAVO-konfig.txt", toCp1250(QStringLiteral("Pozice;Kód;Příznaky;Příjmení;;;;;;\r\n"
-                                                             "Slot;Kód;Příznaky;;;;;;;\r\n"
-                                                             "Č.;Kód;Příjmení;Jméno;Oddělení;Telefon;P1;P2;P3;\r\n"
-                                                             "Č.;Název;Archiv;Adresa;Relé;Kódů;;;;\r\n"))
-                                          + passwordValue(QString()).toLatin1() + ";;;;;;;;;\r\n");
+        writeFile("TAVO-konfig.txt", settingsWithPassword(QString()));
         writeFile("TAVO-oprogramu.txt", "TAVO\r\n");
         writeFile("TAVO-napoveda.txt", "Help\r\n");
         pendingBus = std::make_unique<SimBus>();
@@ -60,23 +66,36 @@ struct ProgramFixture {
 
     void writeFile(const char *name, const QByteArray &bytes)
     {
-        QFile f(dir->filePath(QString::fromLatin1(name)));
+        QFile f(path(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
 
+    QString path(const char *name) const { return dir->filePath(QString::fromLatin1(name)); }
+
+    // The program on the folder, its main window shown and the login window open.
+    void create()
+    {
+        program = std::make_unique<Program>(path("tavo"), std::move(pendingBus));
+        form1()->show();
+    }
+    // Types the password into the login window and submits it.
+    void login(const QString &password)
+    {
+        form7()->Edit1->setText(password);
+        form7()->Button1Click();
+    }
+    // Created and logged in with the empty password, the bus log cleared.
     void start()
     {
-        program = std::make_unique<Program>(dir->filePath(QStringLiteral("tavo")), std::move(pendingBus));
-        form1()->show();
-        auto *login = program->window<TForm7>();
-        login->Edit1->setText(QString());
-        login->Button1Click();
+        create();
+        login(QString());
         QVERIFY(form1()->started);
         bus->clearLog();
     }
 
     TForm1 *form1() const { return program->form1(); }
+    TForm7 *form7() const { return program->window<TForm7>(); }
     TForm2 *form2() const { return program->window<TForm2>(); }
     TForm3 *form3() const { return program->window<TForm3>(); }
     TForm4 *form4() const { return program->window<TForm4>(); }
