@@ -1,5 +1,6 @@
 #pragma once
 // Text at rest is Windows-1250; in memory it is QString. Convert at the edge only.
+// A character without a Windows-1250 byte becomes '?': check with fitsCp1250 first.
 
 #include <QByteArray>
 #include <QString>

@@ -47,14 +47,14 @@ void createArchiveTable(const QString &folder, const QString &name)
 void Database::loadWorkingSet(const QString &name)
 {
     workingSetPath = workingSetFile(name);
-    LoadWorkingSet(*StringGrid1, workingSetPath);
+    LoadWorkingSet(workingSet, workingSetPath);
 }
 
 void Database::saveWorkingSet(const QString &name)
 {
     workingSetPath = workingSetFile(name);
     QString reason;
-    if (!SaveWorkingSet(*StringGrid1, workingSetPath, &reason) && reportSaveFailure)
+    if (!SaveWorkingSet(workingSet, workingSetPath, &reason) && reportSaveFailure)
         reportSaveFailure(workingSetPath, reason);
 }
 
@@ -89,6 +89,8 @@ void Database::closeTables()
     Table3.close();
 }
 
+// A failure shows the engine's own error; the table is left in shared use
+// again (open when it can be), never locked exclusively.
 void Database::emptyTable(Table &t)
 {
     t.close();
@@ -97,7 +99,13 @@ void Database::emptyTable(Table &t)
         t.open();
         t.emptyTable();
     } catch (...) {
+        t.close();
         t.setExclusive(false);
+        try {
+            t.open();
+        } catch (...) {
+            // The emptying's error is the one the operator needs to see.
+        }
         throw;
     }
     t.close();

@@ -10,12 +10,21 @@
 //
 // A DbfFile holds the whole table in memory and writes every change through
 // to the file at once. The header bytes are kept verbatim: only the record
-// count and the date of last update are ever changed in them.
+// count, the date of last update and the production-index flag (byte 28,
+// cleared on the first write, since no .MDX is kept up to date here) are
+// ever changed in them.
+//
+// Text is read and written in the code page the table declares: a .cpg file
+// beside it, else the level-7 driver name, else the language driver at 29.
+// Memo fields (M) hold a block number of the .DBT beside the table; their
+// text is read from there and never written.
 
 #include <QByteArray>
 #include <QFile>
 #include <QList>
 #include <QString>
+
+class CodePage;
 
 struct DbfField {
     QString name;
@@ -27,10 +36,16 @@ struct DbfField {
 
 // Field values as the program sees them: C without trailing blanks, N and F
 // trimmed, every other type as its bytes.
-QString dbfFieldText(const DbfField &f, const char *record);
+QString dbfFieldText(const DbfField &f, const char *record, const CodePage &page);
 // The bytes a text is stored as: cut to the width, N and F right-aligned,
-// every other type filled with blanks on the right.
-QByteArray dbfFieldBytes(const DbfField &f, const QString &text);
+// every other type filled with blanks on the right. A character the page
+// cannot hold raises Error.
+QByteArray dbfFieldBytes(const DbfField &f, const QString &text, const CodePage &page);
+
+// The code page a table declares: its .cpg file's text when it has one
+// (cpg empty when not), else the level-7 driver name, else the driver byte.
+// nullptr for a page this program cannot read (one of several bytes a character).
+const CodePage *dbfCodePage(uchar driver, const QByteArray &level7Driver, const QByteArray &cpg, bool hasCpg);
 
 class DbfFile {
 public:
@@ -52,10 +67,25 @@ public:
     int recordLength() const { return recordLength_; }
     qint32 recordCount() const { return count_; }  // physical records held, deleted ones too
     const char *record(qint32 n) const { return data_.constData() + qint64(n) * recordLength_; }
+    const CodePage &codePage() const { return *codePage_; }
+    // The header claims more records than the file holds; the ones it holds are read.
+    bool damaged() const { return qint64(claimed_) > count_; }
+    quint32 claimedCount() const { return claimed_; }
+    // The text of memo field f of a record, read from the memo file; "" for no memo.
+    QString memoText(const DbfField &f, const char *record) const;
+    // Reads record n from the file again (another program may have changed
+    // it); false when the file no longer holds it whole.
+    bool rereadRecord(qint32 n, QByteArray *record);
+    // Holds the lock that makes a read of the count and the append after it
+    // one step between programs; released by endAppend() or close().
+    void beginAppend();
+    void endAppend();
     bool deleted(qint32 n) const { return *record(n) == '*'; }
     QByteArray blankRecord() const;
 
     void writeRecord(qint32 n, const QByteArray &record);  // in place
+    // Takes record n as read from the file by rereadRecord, without writing it.
+    void keepRecord(qint32 n, const QByteArray &record);
     qint32 appendRecord(const QByteArray &record);         // its physical number
     void markDeleted(qint32 n);
     void removeAll();
@@ -63,12 +93,19 @@ public:
     // Writes a new empty dBase III table (driver 0xC8) over path, through a
     // temporary file in the same folder.
     static void create(const QString &path, const QList<DbfField> &fields);
-    // Copies the table at source over target the same way; a copy onto itself does nothing.
+    // Copies the table at source over target the same way, with its memo and
+    // .cpg files; a copy onto itself does nothing.
     static void copy(const QString &source, const QString &target);
 
+    // The memo file of the table at path, "" when it has none.
+    static QString memoPath(const QString &path);
+
 private:
-    void parse(const QByteArray &bytes);
+    void readFrom(QFile &in);
+    void parseHeader(QFile &in, qint64 size);
     void parseFields(const QByteArray &bytes, int start, int size);
+    void findCodePage(uchar version);
+    void clearIndexFlag();
     void writeAt(qint64 pos, const QByteArray &bytes);
     void writeCount(qint32 count);
     void writeDate();
@@ -82,5 +119,11 @@ private:
     int headerLength_ = 0;
     int recordLength_ = 0;
     qint32 count_ = 0;
+    quint32 claimed_ = 0;
+    const CodePage *codePage_ = nullptr;
     QByteArray data_;
+    QFile memo_;
+    int memoBlock_ = 512;
+    bool memoBlockHeaders_ = false;  // dBase IV memo blocks start with 0xFFFF0800 and a length
+    bool appending_ = false;
 };

@@ -1,13 +1,15 @@
 #include "records/table.h"
 #include "records/dbf_file.h"
-#include "core/cp1250.h"
+#include "core/codepage.h"
 #include "core/error.h"
+#include "ui/operator.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
+#include <QSet>
 #include <algorithm>
 #include <map>
 #include <vector>
@@ -75,6 +77,7 @@ struct Table::Impl {
     bool eof = true;
     State state = Inactive;
     QByteArray buffer;  // the record under edit or insert
+    bool typedInto = false;  // a field of the inserted record was set
     QStringList labels;
     std::map<int, std::function<void(Change)>> subscribers;
     int nextId = 1;
@@ -141,7 +144,7 @@ struct Table::Impl {
     }
     QCollatorSortKey sortKey(const Order &o, qint32 n) const
     {
-        return collator.sortKey(dbfFieldText(file.fields()[o.field], file.record(n)));
+        return collator.sortKey(dbfFieldText(file.fields()[o.field], file.record(n), file.codePage()));
     }
     // Names repeat: each distinct one is keyed once and its key shared.
     std::vector<QCollatorSortKey> sortKeys(int field) const
@@ -151,7 +154,7 @@ struct Table::Impl {
         std::vector<QCollatorSortKey> keys;
         keys.reserve(size_t(file.recordCount()));
         for (qint32 n = 0; n < file.recordCount(); ++n) {
-            const QString text = dbfFieldText(f, file.record(n));
+            const QString text = dbfFieldText(f, file.record(n), file.codePage());
             auto it = known.constFind(text);
             if (it == known.constEnd())
                 it = known.insert(text, collator.sortKey(text));
@@ -253,22 +256,26 @@ struct Table::Impl {
             at.push_back(positionIn(o, n));
         return at;
     }
-    bool keyChanged(const Order &o, qint32 n) const
+    bool keyChanged(const Order &o, qint32 n, const QByteArray &record) const
     {
         if (o.field < 0)
             return false;
         const DbfField &f = file.fields()[o.field];
-        return memcmp(file.record(n) + f.offset, buffer.constData() + f.offset, size_t(f.width)) != 0;
+        return memcmp(file.record(n) + f.offset, record.constData() + f.offset, size_t(f.width)) != 0;
     }
-    // The file is written first: when that fails, nothing in memory has changed.
-    void postEdit()
+    void postEdit() { replaceRecord(current(), buffer, true); }
+    // Record n becomes these bytes, moving in every order its key moved in.
+    // Written to the file first: when that fails, nothing in memory has changed.
+    void replaceRecord(qint32 n, const QByteArray &record, bool write)
     {
-        const qint32 n = current();
         const std::vector<size_t> at = positionsOf(n);
         std::vector<bool> moved;
         for (const Order &o : orders)
-            moved.push_back(keyChanged(o, n));
-        file.writeRecord(n, buffer);
+            moved.push_back(keyChanged(o, n, record));
+        if (write)
+            file.writeRecord(n, record);
+        else
+            file.keepRecord(n, record);
         for (size_t i = 0; i < orders.size(); ++i) {
             if (!moved[i])
                 continue;
@@ -280,15 +287,37 @@ struct Table::Impl {
         }
         pos = int(positionIn(orders[active], n));
     }
+    // The count is read again and the record appended under the append lock,
+    // so two programs appending at once each get a record of their own.
     void postInsert()
     {
-        readAppended();
-        const qint32 n = file.appendRecord(buffer);
-        addRecord(n);
-        pos = int(positionIn(orders[active], n));
+        file.beginAppend();
+        try {
+            readAppended();
+            const qint32 n = file.appendRecord(buffer);
+            file.endAppend();
+            addRecord(n);
+            pos = int(positionIn(orders[active], n));
+        } catch (...) {
+            file.endAppend();
+            throw;
+        }
+    }
+    void dropPending()
+    {
+        state = Browse;
+        buffer.clear();
+        notify(Change::Data);
     }
     void postPending()
     {
+        // An inserted record nothing was typed into is not stored.
+        if (state == Insert && !typedInto) {
+            dropPending();
+            bof = count() == 0;
+            eof = count() == 0;
+            return;
+        }
         if (state == Edit)
             postEdit();
         else if (state == Insert)
@@ -300,15 +329,61 @@ struct Table::Impl {
         bof = eof = false;
         notify(Change::Data);
     }
-    void removeCurrent()
+    // The record as the file holds it now, which another program may have changed or deleted.
+    void rereadCurrent()
     {
         const qint32 n = current();
+        QByteArray fresh;
+        if (!file.rereadRecord(n, &fresh) || fresh == QByteArray(file.record(n), file.recordLength()))
+            return;
+        if (fresh[0] != '*') {
+            replaceRecord(n, fresh, false);
+            notify(Change::Data);
+            return;
+        }
+        removeFromOrders(n);
+        file.keepRecord(n, fresh);
+        notify(Change::Data);
+        fail(QStringLiteral("Záznam tabulky %1 mezitím smazal jiný program"));
+    }
+    void removeFromOrders(qint32 n)
+    {
         const std::vector<size_t> at = positionsOf(n);
-        file.markDeleted(n);
         for (size_t i = 0; i < orders.size(); ++i)
             orders[i].rows.erase(orders[i].rows.begin() + qint64(at[i]));
         pos = std::min(pos, count() - 1);
         bof = eof = count() == 0;
+    }
+    QString text(const DbfField &f, const char *record) const
+    {
+        return f.type == 'M' ? file.memoText(f, record) : dbfFieldText(f, record, file.codePage());
+    }
+    // The values of the record under edit, for the operator to see what was not stored.
+    QString pendingValues() const
+    {
+        QStringList values;
+        for (const DbfField &f : file.fields())
+            values << text(f, buffer.constData());
+        return values.join(QStringLiteral(", "));
+    }
+    void warnIfDamaged() const
+    {
+        static QSet<QString> told;
+        if (!file.damaged() || told.contains(file.path()))
+            return;
+        told.insert(file.path());
+        op().messageBox(QStringLiteral("Upozornění"),
+                        QStringLiteral("Tabulka ") + QDir::toNativeSeparators(file.path()) +
+                            QStringLiteral(" je poškozená: hlavička udává ") + QString::number(file.claimedCount()) +
+                            QStringLiteral(" záznamů, soubor jich obsahuje ") + QString::number(file.recordCount()) +
+                            QStringLiteral(". Otevírají se záznamy, které soubor obsahuje."),
+                        MB_OK | MB_ICONEXCLAMATION);
+    }
+    void removeCurrent()
+    {
+        const qint32 n = current();
+        file.markDeleted(n);
+        removeFromOrders(n);
     }
 
     // --- cursor
@@ -366,14 +441,14 @@ struct Table::Impl {
         if (o.field < 0)
             fail(QStringLiteral("Tabulka %1 nemá aktivní index"));
         const DbfField &f = file.fields()[o.field];
-        if (!fitsCp1250(text) || toCp1250(text).size() > f.width)
+        if (!file.codePage().fits(text) || text.size() > f.width)
             return -1;
-        const QByteArray key = dbfFieldBytes(f, text);
+        const QByteArray key = dbfFieldBytes(f, text, file.codePage());
         if (!o.czech)
             return findBytes(o, key);
         DbfField alone = f;
         alone.offset = 0;
-        return findCzech(o, dbfFieldText(alone, key.constData()), key);
+        return findCzech(o, dbfFieldText(alone, key.constData(), file.codePage()), key);
     }
 };
 
@@ -439,13 +514,24 @@ void Table::open()
     d->state = Browse;
     d->rest();
     d->notify(Change::Structure);
+    d->warnIfDamaged();
 }
 
+// A record that cannot be stored does not keep the table from closing: the
+// operator is told once what was not stored, and the change is dropped.
 void Table::close()
 {
     if (d->state == Inactive)
         return;
-    d->postPending();
+    try {
+        d->postPending();
+    } catch (const std::exception &e) {
+        const QString lost = d->pendingValues();
+        d->dropPending();
+        d->shut();
+        reportError(QString::fromUtf8(e.what()) + QStringLiteral(". Záznam nebyl uložen: ") + lost);
+        return;
+    }
     d->shut();
 }
 
@@ -587,6 +673,7 @@ void Table::edit()
         insert();
         return;
     }
+    d->rereadCurrent();
     const char *r = d->file.record(d->current());
     d->buffer = QByteArray(r, d->file.recordLength());
     d->state = Edit;
@@ -598,6 +685,7 @@ void Table::insert()
     d->requireActive();
     d->postPending();
     d->buffer = d->file.blankRecord();
+    d->typedInto = false;
     d->state = Insert;
     d->notify(Change::Data);
 }
@@ -655,7 +743,7 @@ QString Table::fieldText(int i) const
     d->requireActive();
     d->requireField(i);
     const char *r = d->currentRecord();
-    return r ? dbfFieldText(d->file.fields()[i], r) : QString();
+    return r ? d->text(d->file.fields()[i], r) : QString();
 }
 
 void Table::setFieldText(int i, const QString &text)
@@ -663,10 +751,14 @@ void Table::setFieldText(int i, const QString &text)
     d->requireField(i);
     if (d->state != Edit && d->state != Insert)
         d->fail(QStringLiteral("Tabulka %1 není v režimu úprav"));
-    if (!fitsCp1250(text))
-        d->fail(QStringLiteral("Text \"") + text + QStringLiteral("\" nelze uložit do tabulky %1"));
     const DbfField &f = d->file.fields()[i];
-    d->buffer.replace(f.offset, f.width, dbfFieldBytes(f, text));
+    if (f.type == 'M')
+        d->fail(QStringLiteral("Pole ") + f.name + QStringLiteral(" tabulky %1 je poznámka, kterou lze jen číst"));
+    if (!d->file.codePage().fits(text))
+        d->fail(QStringLiteral("Text \"") + text + QStringLiteral("\" nelze uložit do tabulky %1 v její kódové stránce ") +
+                QString::fromLatin1(d->file.codePage().name()));
+    d->buffer.replace(f.offset, f.width, dbfFieldBytes(f, text, d->file.codePage()));
+    d->typedInto = true;
     d->notify(Change::Data);
 }
 
@@ -699,7 +791,7 @@ QString Table::textAt(int position, int field) const
     d->requireField(field);
     if (d->state == Inactive || position < 0 || position >= d->count())
         return QString();
-    return dbfFieldText(d->file.fields()[field], d->file.record(d->rows()[size_t(position)]));
+    return d->text(d->file.fields()[field], d->file.record(d->rows()[size_t(position)]));
 }
 
 int Table::subscribe(std::function<void(Change)> f)

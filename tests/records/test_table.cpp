@@ -2,6 +2,8 @@
 
 #include "records/table.h"
 #include "tests/records/dbf_fixture.h"
+#include "tests/records/file_size_limit.h"
+#include "tests/support/scripted_operator.h"
 #include "tests/support/table_helpers.h"
 #include "tests/support/test_files.h"
 #include "core/error.h"
@@ -17,26 +19,6 @@
 namespace {
 const QList<FieldDef> PersonFields = {
     {"OS0", 'C', 10, 0}, {"OS1", 'C', 16, 0}, {"OS2", 'C', 20, 0}, {"OS3", 'N', 5, 0},
-};
-
-// Files of this process cannot grow past the size given while it lives, as on
-// a full disk: a write beyond fails, a write reaching it is cut short.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(qint64 size)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limit = saved_;
-        limit.rlim_cur = rlim_t(size);
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit saved_{};
 };
 
 Fixture personFixture()
@@ -260,15 +242,21 @@ private slots:
         QTest::addColumn<int>("claimed");
         QTest::addColumn<int>("cutBytes");
         QTest::addColumn<int>("readable");
-        QTest::newRow("count beyond the records") << 5 << 0 << 3;
-        QTest::newRow("last record cut in half") << 3 << 9 << 2;
-        QTest::newRow("no end byte") << 3 << 1 << 3;
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("count beyond the records") << 5 << 0 << 3 << true;
+        QTest::newRow("count of 2^32 - 1") << -2 << 0 << 3 << true;
+        QTest::newRow("last record cut in half") << 3 << 9 << 2 << true;
+        QTest::newRow("no end byte") << 3 << 1 << 3 << false;
     }
+    // The records the file holds are opened; the operator is told once, by
+    // file name, that the table is damaged, and the next append mends the count.
     void fileShorterThanItsHeaderClaims()
     {
         QFETCH(int, claimed);
         QFETCH(int, cutBytes);
         QFETCH(int, readable);
+        QFETCH(bool, damaged);
+        ScriptedOperator op;
         Fixture f = personFixture();
         f.claimedCount = claimed;
         f.records = {f.record(' ', {"0001", "A"}), f.record(' ', {"0002", "B"}), f.record(' ', {"0003", "C"})};
@@ -278,10 +266,23 @@ private slots:
         QVERIFY(out.open(QIODevice::WriteOnly));
         out.write(b);
         out.close();
+        if (claimed == -2)
+            qToLittleEndian(quint32(0xFFFFFFFF), b.data() + 4);
+        if (claimed == -2)
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(b) == b.size());
+        out.close();
 
         Table t;
         openTable(t, "short");
         QCOMPARE(t.recordCount(), readable);
+        t.close();
+        openTable(t, "short");
+        QCOMPARE(op.shown.size(), damaged ? 1 : 0);
+        if (damaged) {
+            QCOMPARE(op.shown[0].title, QString("Upozornění"));
+            QCOMPARE(op.shown[0].flags, 48);
+            QVERIFY2(op.shown[0].text.contains(QDir::toNativeSeparators(path("short.DBF"))), qPrintable(op.shown[0].text));
+        }
         addRecord(t, {"0009", "Nový"});
         t.close();
         t.setIndexFieldNames("OS1");
