@@ -54,8 +54,8 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         create<TForm12>();
         create<TForm15>();
         create<TForm16>();
-        create<TForm17>();
-        create<TForm18>();
+        f.codeMemory.form17 = create<TForm17>(f.codeMemory);
+        f.codeMemory.form18 = create<TForm18>(f.codeMemory);
         f.setDialogs(d);
     } catch (...) {
         qDeleteAll(windows_);

@@ -83,6 +83,8 @@ public:
     void ZapisTabulkyDoPameti1Click();
     void CteniTabulkyZpameti1Click();
     void DetekceSite1Click();
+    void Testrel1Click() { codeMemory.Testrel1Click(); }
+    void V1Click() { codeMemory.V1Click(); }
     void CheckBox1Click();
     void StringGrid1SelectCell(int col, int row);
     void NastDatabzi1Click();

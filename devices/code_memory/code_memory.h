@@ -12,6 +12,8 @@ class Database;
 class Link;
 class TForm3;
 class TForm4;
+class TForm17;
+class TForm18;
 
 class CodeMemory {
 public:
@@ -29,6 +31,8 @@ public:
     Table::Bookmark deviceRow = -1;  // the selected device's device-list row
     TForm3 *form3 = nullptr;         // the configuration window, set once it is created
     TForm4 *form4 = nullptr;         // the devices a network scan found
+    TForm17 *form17 = nullptr;       // the last presented codes
+    TForm18 *form18 = nullptr;       // the relay test
 
     // Device selection: the device list's current row becomes the target of
     // the next device operation (defaults written back into the row), and the
@@ -44,6 +48,11 @@ public:
     void configurationWrite(const QString &addressText, const QString &relayText, const QString &countText);
     // The reply to a configuration read or write, one read 100 ms after the request.
     void Timer1Timer();
+
+    // Relay test and last presented codes: select the device, open the port,
+    // and show their window (modeless); nothing is sent yet.
+    void Testrel1Click();
+    void V1Click();
 
 private:
     bool writeConfirmed();
