@@ -53,6 +53,16 @@ int Link::send(quint8 command, int n)
     return port_->write(wire.bytes.data(), wire.size);
 }
 
+int Link::send(const Request &request)
+{
+    const int n = request.bodyLength();
+    if (n > MaxBody)
+        throw std::out_of_range("frame body of " + std::to_string(n) + " bytes");
+    for (int i = 0; i < int(request.data.size()); ++i)
+        q(i) = quint8(request.data[i]);
+    return send(request.command, n);
+}
+
 // The next receive-buffer byte; false at the end of the buffer.
 bool Link::fetch(quint8 &c)
 {
@@ -143,4 +153,26 @@ void Link::applySettings(const PortSettings &s)
     } else if (!s.sameLine(old)) {
         port_->apply(settings_);
     }
+}
+
+bool Link::hold(Holder h, std::function<bool()> running)
+{
+    if (busy())
+        return false;
+    passTo(h, std::move(running));
+    return true;
+}
+
+void Link::passTo(Holder h, std::function<bool()> running)
+{
+    holder_ = h;
+    running_ = std::move(running);
+}
+
+void Link::release(Holder h)
+{
+    if (holder_ != h)
+        return;
+    holder_ = nullptr;
+    running_ = nullptr;
 }

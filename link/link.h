@@ -8,10 +8,12 @@
 
 #include "link/byte_trace.h"
 #include "link/port_settings.h"
+#include "link/protocol.h"
 #include "link/serial_port.h"
 
 #include <QtGlobal>
 #include <array>
+#include <functional>
 #include <memory>
 
 class Link {
@@ -41,6 +43,8 @@ public:
     // Q0 .. Q(n-3)) and writes the frame with one blocking write; n is 2..16.
     // Returns the port's write result.
     int send(quint8 command, int n);
+    // Puts the request's data at Q0.. and sends it as above.
+    int send(const Request &request);
     // Decodes one frame at the read position into frame positions 0..15 and
     // moves past it. True when its check byte holds and it comes from the
     // current address.
@@ -60,6 +64,21 @@ public:
     SerialPort &port() { return *port_; }
     ByteTrace &trace() { return trace_; }
 
+    // One device operation at a time. An operation holds the link from its
+    // first request until its last timer has run out; `running` tells whether
+    // that is still so, whichever way the operation ended.
+    using Holder = const void *;
+    bool busy() const { return running_ && running_(); }
+    // The operation holding the link, or null when it is free.
+    Holder holder() const { return busy() ? holder_ : nullptr; }
+    // Takes the link for an operation about to send its first request; false,
+    // with nothing changed, while an operation (another or this one) runs.
+    bool hold(Holder h, std::function<bool()> running);
+    // The holder hands the rest of its operation to another one's timers.
+    void passTo(Holder h, std::function<bool()> running);
+    // An operation that goes away lets go of the link.
+    void release(Holder h);
+
 private:
     bool fetch(quint8 &c);
     bool findStart();
@@ -69,4 +88,6 @@ private:
     std::unique_ptr<SerialPort> port_;
     PortSettings settings_;
     ByteTrace trace_;
+    Holder holder_ = nullptr;
+    std::function<bool()> running_;
 };

@@ -38,16 +38,6 @@ void putDateTime(quint8 *at, const QDateTime &t)
         at[i] = bcd(fields[i]);
 }
 
-int dataLength(quint8 command)
-{
-    switch (command) {
-    case 140: case 141: return 0;
-    case 146: case 149: return 5;
-    case 148: return 13;
-    default: return -1;
-    }
-}
-
 const std::vector<QByteArray> Ack{QByteArray()};
 }  // namespace
 
@@ -246,14 +236,15 @@ bool TavoBDevice::cardRange(quint32 address, int count) const
 std::vector<QByteArray> TavoBDevice::serve(const SimRequest &request)
 {
     const QByteArray &q = request.data;
-    if (q.size() != dataLength(request.command))
+    if (q.size() != requestDataLength(request.command))
         return {};
     switch (request.command) {
-    case 140: transferOpen_ = true; return Ack;
-    case 141: transferOpen_ = false; return Ack;
-    case 146: return read(quint8(q[4]), bigEndian32(q, 0));
-    case 148: return write(quint8(q[12]), bigEndian32(q, 8), q.left(8));
-    default: return readBlock(quint8(q[4]), bigEndian32(q, 0));
+    case Command::TransferStart: transferOpen_ = true; return Ack;
+    case Command::TransferEnd: transferOpen_ = false; return Ack;
+    case Command::ReadEntry: return read(quint8(q[4]), bigEndian32(q, 0));
+    case Command::WriteEntry: return write(quint8(q[12]), bigEndian32(q, 8), q.left(8));
+    case Command::ReadBlock: return readBlock(quint8(q[4]), bigEndian32(q, 0));
+    default: return {};
     }
 }
 
@@ -285,10 +276,10 @@ std::vector<QByteArray> TavoBDevice::write(quint8 memory, quint32 address, const
 
 std::vector<QByteArray> TavoBDevice::readBlock(quint8 memory, quint32 address) const
 {
-    if (memory == Card && cardRange(address, 512))
-        return blockFrames(readCard(address, 512));
-    if (memory == EventBuffer && quint64(address) + 512 <= EventBufferSize)
-        return blockFrames(eventBuffer().mid(int(address), 512));
+    if (memory == Card && cardRange(address, BlockBytes))
+        return blockFrames(readCard(address, BlockBytes));
+    if (memory == EventBuffer && quint64(address) + BlockBytes <= EventBufferSize)
+        return blockFrames(eventBuffer().mid(int(address), BlockBytes));
     return {};
 }
 

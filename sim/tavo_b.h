@@ -2,6 +2,7 @@
 // A simulated TAVO-B reader: the ring of events on its memory card, the device
 // event buffer with the header and the newest block, and its clock.
 
+#include "link/protocol.h"
 #include "sim/sim_device.h"
 
 #include <QDateTime>
@@ -12,9 +13,9 @@ namespace sim {
 
 class TavoBDevice : public SimDevice {
 public:
-    static constexpr quint8 Card = 85;
-    static constexpr quint8 ClockMemory = 162;
-    static constexpr quint8 EventBuffer = 164;
+    static constexpr quint8 Card = Selector::Card;
+    static constexpr quint8 ClockMemory = Selector::DeviceClock;
+    static constexpr quint8 EventBuffer = Selector::EventBuffer;
     static constexpr qint64 RingSize = 4000000;
     // Header block, then event n at (n + 31) × 16.
     static constexpr quint32 CardSize = quint32((RingSize + 32) * 16);

@@ -7,19 +7,6 @@
 namespace sim {
 
 namespace {
-// The request data length of each command this reader serves.
-int dataLength(quint8 command)
-{
-    switch (command) {
-    case 131: return 3;
-    case 140: case 141: case 142: case 143: case 144: return 0;
-    case 145: case 148: return 13;
-    case 146: case 149: return 5;
-    case 147: return 7;
-    default: return -1;
-    }
-}
-
 QByteArray codeBytes(quint64 code)
 {
     QByteArray b(8, '\0');
@@ -101,16 +88,16 @@ void TavoMDevice::write(quint32 address, const QByteArray &bytes)
 std::vector<QByteArray> TavoMDevice::serve(const SimRequest &request)
 {
     const QByteArray &q = request.data;
-    if (q.size() != dataLength(request.command))
+    if (q.size() != requestDataLength(request.command))
         return {};
     switch (request.command) {
-    case 131: return relayTest(q);
-    case 140: transferOpen_ = true; return Ack;
-    case 141: transferOpen_ = false; return Ack;
-    case 142: lastCodes_.clear(); return Ack;
-    case 143: return lastCodesReply();
-    case 144: return {QByteArray(1, char(version_))};
-    case 145: return writeConfiguration(q);
+    case Command::RelayTest: return relayTest(q);
+    case Command::TransferStart: transferOpen_ = true; return Ack;
+    case Command::TransferEnd: transferOpen_ = false; return Ack;
+    case Command::LastCodesRelease: lastCodes_.clear(); return Ack;
+    case Command::LastCodesRead: return lastCodesReply();
+    case Command::ReadVersion: return {QByteArray(1, char(version_))};
+    case Command::WriteConfiguration: return writeConfiguration(q);
     default: return memoryRequest(request.command, q);
     }
 }
@@ -154,18 +141,18 @@ std::vector<QByteArray> TavoMDevice::writeConfiguration(const QByteArray &q)
     return {read(0, 8)};
 }
 
-// 146 read entry, 147 write flags, 148 write entry, 149 read block; the last
-// request byte is the memory selector, and only the code memory is served.
+// Read entry, write flags, write entry, read block: the last request byte is
+// the memory selector, and only the code memory is served.
 // A write is answered with the bytes now stored at the address.
 std::vector<QByteArray> TavoMDevice::memoryRequest(quint8 command, const QByteArray &q)
 {
     if (quint8(q.back()) != CodeMemory)
         return {};
     switch (command) {
-    case 146: return {read(bigEndian32(q, 0), 8)};
-    case 147: write(bigEndian32(q, 2), q.left(2)); return {read(bigEndian32(q, 2), 2)};
-    case 148: write(bigEndian32(q, 8), q.left(8)); return {read(bigEndian32(q, 8), 8)};
-    default: return blockFrames(read(bigEndian32(q, 0), 512));
+    case Command::ReadEntry: return {read(bigEndian32(q, 0), 8)};
+    case Command::WriteFlags: write(bigEndian32(q, 2), q.left(2)); return {read(bigEndian32(q, 2), 2)};
+    case Command::WriteEntry: write(bigEndian32(q, 8), q.left(8)); return {read(bigEndian32(q, 8), 8)};
+    default: return blockFrames(read(bigEndian32(q, 0), BlockBytes));
     }
 }
 

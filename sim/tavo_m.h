@@ -2,6 +2,7 @@
 // A simulated TAVO-M reader: the code memory with its configuration in entry 0,
 // the relays and the list of the codes presented last.
 
+#include "link/protocol.h"
 #include "sim/sim_device.h"
 
 #include <QList>
@@ -12,9 +13,9 @@ namespace sim {
 class TavoMDevice : public SimDevice {
 public:
     static constexpr int Entries = 512;
-    static constexpr int EntrySize = 16;
+    static constexpr int EntrySize = EntryBytes;
     static constexpr int MemorySize = Entries * EntrySize;
-    static constexpr quint8 CodeMemory = 160;
+    static constexpr quint8 CodeMemory = Selector::CodeMemory;
     static constexpr int LastCodesKept = 10;
 
     // A factory-fresh device: empty code memory (all zero) and this configuration.

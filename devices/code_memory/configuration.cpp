@@ -2,6 +2,7 @@
 // memory: address, relay time, (code count + 1) x 16 big-endian). Each reply is
 // read once, by the main window's Timer1, 100 ms after the request.
 #include "devices/code_memory/code_memory.h"
+#include "devices/code_memory/requests.h"
 #include "devices/code_memory/tform3.h"
 #include "link/link.h"
 #include "records/database.h"
@@ -12,9 +13,6 @@
 #include <QLineEdit>
 
 namespace {
-constexpr quint8 ReadEntry = 146;
-constexpr quint8 WriteConfiguration = 145;
-constexpr quint8 CodeMemorySelector = 160;
 constexpr int ReplyBytes = 20;
 
 int inRange(int value, int max, int fallback) { return value >= 0 && value <= max ? value : fallback; }
@@ -25,10 +23,7 @@ void CodeMemory::configurationRead()
     selectDevice();
     link.openPort();
     link.receiveReset();
-    for (int n = 0; n < 4; ++n)
-        link.q(n) = 0;
-    link.q(4) = CodeMemorySelector;
-    link.send(ReadEntry, 7);
+    link.send(tavoM::readConfiguration());
     configMode = ConfigMode::Read;
     Timer1.setEnabled(true);
 }
@@ -45,15 +40,7 @@ void CodeMemory::configurationWrite(const QString &addressText, const QString &r
     link.targetAddress = inRange(address, 255, 255);
     link.relayTime = inRange(relay, 255, 5);
     link.codeCount = inRange(count, 511, 510);
-
-    link.q(0) = quint8(link.targetAddress);
-    link.q(1) = quint8(link.relayTime);
-    link.q(2) = quint8((link.codeCount + 1) / 16);
-    link.q(3) = quint8((link.codeCount + 1) % 16 * 16);
-    for (int n = 4; n <= 11; ++n)
-        link.q(n) = 0;
-    link.q(12) = CodeMemorySelector;
-    link.send(WriteConfiguration, 15);
+    link.send(tavoM::writeConfiguration(link.targetAddress, link.relayTime, link.codeCount));
     form3->close();
     configMode = ConfigMode::Write;
     Timer1.setEnabled(true);

@@ -2,6 +2,7 @@
 // (entry 0 of the code memory) and, where a device answers, for its version.
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/entry_texts.h"
+#include "devices/code_memory/requests.h"
 #include "devices/code_memory/tform2.h"
 #include "devices/code_memory/tform4.h"
 #include "link/link.h"
@@ -10,9 +11,6 @@
 #include <QProgressBar>
 
 namespace {
-constexpr quint8 ReadVersion = 144;
-constexpr quint8 ReadEntry = 146;
-constexpr quint8 CodeMemorySelector = 160;
 constexpr int Addresses = 256;
 } // namespace
 
@@ -43,10 +41,7 @@ void TForm2::showAsked()
 
 void TForm2::askConfiguration()
 {
-    for (int i = 0; i < 4; ++i)
-        link().q(i) = 0;
-    link().q(4) = CodeMemorySelector;
-    link().send(ReadEntry, 7);
+    link().send(tavoM::readConfiguration());
     phase = Phase::Configuration;
     Timer3.setEnabled(true);
 }
@@ -62,7 +57,7 @@ void TForm2::Timer3Timer()
         phase = Phase::Configuration;
     l.receiveReset();
     if (phase == Phase::Version) {
-        l.send(ReadVersion, 2);
+        l.send(tavoM::readVersion());
         Timer3.setEnabled(true);
         return;
     }

@@ -1,8 +1,9 @@
 // The working-set transfer: the write sends every slot as two requests 25 ms
 // apart without reading replies; the read fetches 16 blocks of 32 entries.
-// Both open each transfer with command 140 and end with the configuration.
+// Both open each transfer with a transfer start and end with the configuration.
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/entry_texts.h"
+#include "devices/code_memory/requests.h"
 #include "devices/code_memory/tform2.h"
 #include "devices/code_memory/tform3.h"
 #include "link/link.h"
@@ -17,18 +18,10 @@
 #include <QProgressBar>
 
 namespace {
-constexpr quint8 TransferStart = 140;
-constexpr quint8 TransferEnd = 141;
-constexpr quint8 WriteConfiguration = 145;
-constexpr quint8 WriteFlags = 147;
-constexpr quint8 WriteEntry = 148;
-constexpr quint8 ReadBlock = 149;
-constexpr quint8 CodeMemorySelector = 160;
 constexpr int PacingMs = 25;
 constexpr int TransferStartPolls = 20;
 constexpr int EndSlot = SlotCount + 1;   // the write's slot after the last
 constexpr int EntryCount = 512;          // entries 0..511 of the read
-constexpr int BlockEntries = 32;
 
 QString number(int n) { return QString::number(n); }
 
@@ -36,14 +29,6 @@ QString configurationText(int address, int relayTime, int codeCount)
 {
     return QStringLiteral("Síťová adresa ") + number(address) + QStringLiteral("  Čas relé ") + number(relayTime)
         + QStringLiteral("  Počet kódů ") + number(codeCount);
-}
-
-// Q0..Q3 the 32-bit big-endian byte address, then the memory selector.
-void putAddress(Link &link, int at, int address)
-{
-    for (int i = 0; i < 4; ++i)
-        link.q(at + i) = quint8(address >> (8 * (3 - i)));
-    link.q(at + 4) = CodeMemorySelector;
 }
 } // namespace
 
@@ -87,7 +72,7 @@ void TForm2::CteniTabulkyZpameti1Click()
 void TForm2::startTransfer()
 {
     tickCount = 0;
-    link().send(TransferStart, 2);
+    link().send(bus::transferStart());
     Timer2.setEnabled(true);
 }
 
@@ -110,8 +95,7 @@ void TForm2::Timer2Timer()
         armPacing(0);
         return;
     }
-    putAddress(link(), 0, slot * 16);
-    link().send(ReadBlock, 7);
+    link().send(bus::readBlock(tavoM::entryAddress(slot), Selector::CodeMemory));
     Timer1.setEnabled(true);
 }
 
@@ -145,24 +129,10 @@ void TForm2::pacingStep()
 }
 
 // The slot's key code into bytes 0..7 of its entry.
-int TForm2::sendCode()
-{
-    const std::array<quint8, 8> code = codeBytes(grid().cell(1, slot));
-    for (int k = 0; k < 8; ++k)
-        link().q(k) = code[size_t(k)];
-    putAddress(link(), 8, slot * 16);
-    return link().send(WriteEntry, 15);
-}
+int TForm2::sendCode() { return link().send(tavoM::writeCode(slot, grid().cell(1, slot))); }
 
 // The slot's flags into bytes 8..9 of its entry.
-int TForm2::sendFlags()
-{
-    const std::array<quint8, 2> flags = flagBytes(grid().cell(2, slot));
-    link().q(0) = flags[0];
-    link().q(1) = flags[1];
-    putAddress(link(), 2, slot * 16 + 8);
-    return link().send(WriteFlags, 9);
-}
+int TForm2::sendFlags() { return link().send(tavoM::writeFlags(slot, grid().cell(2, slot))); }
 
 // The device's configuration is written again; the main window's Timer1 takes the reply.
 void TForm2::finishWrite()
@@ -170,15 +140,8 @@ void TForm2::finishWrite()
     close();
     Link &l = link();
     l.targetAddress = l.currentAddress;
-    l.q(0) = quint8(l.currentAddress);
-    l.q(1) = quint8(l.relayTime);
-    l.q(2) = codeCountHigh(l.codeCount);
-    l.q(3) = codeCountLow(l.codeCount);
-    for (int i = 4; i < 12; ++i)
-        l.q(i) = 0;
-    l.q(12) = CodeMemorySelector;
     l.receiveReset();
-    l.send(WriteConfiguration, 15);
+    l.send(tavoM::writeConfiguration(l.currentAddress, l.relayTime, l.codeCount));
     cm_.Timer1.setEnabled(true);
 }
 
@@ -228,7 +191,7 @@ void TForm2::takeConfiguration(bool accepted)
 
 void TForm2::finishRead()
 {
-    link().send(TransferEnd, 2);
+    link().send(bus::transferEnd());
     if (deviceConfig && configurationDiffers())
         showNewConfiguration();
     close();

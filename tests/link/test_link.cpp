@@ -1,4 +1,5 @@
 // The frame codec, the reply decoder, the receive path and the port handling of the link.
+#include "core/clock.h"
 #include "link/link.h"
 #include "tests/link/fake_port.h"
 
@@ -58,6 +59,55 @@ private slots:
         QCOMPARE(f.port->writes, QList<QByteArray>{wire});
         QCOMPARE(int(f.link.frame[16]), address & 0xFF);
         QCOMPARE(int(f.link.frame[17]), command);
+    }
+
+    // A built request goes out the same way, its data at Q0.. of the frame buffer.
+    void sendTakesABuiltRequest()
+    {
+        Fixture f;
+        f.link.currentAddress = 5;
+        f.link.send(bus::readEntry(0, Selector::CodeMemory));
+        QCOMPARE(f.port->writes, QList<QByteArray>{hex("7B059200000000A0377D")});
+        QCOMPARE(int(f.link.q(4)), 0xA0);
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, f.link.send(Request{0x94, QByteArray(15, '\0')}));
+        QCOMPARE(f.port->writes.size(), 1);
+    }
+
+    // An operation holds the link while its timers run, however it ends;
+    // another cannot take it meanwhile, nor can the holder start again.
+    void oneOperationAtATime()
+    {
+        VirtualClock vc;
+        setTheClock(&vc);
+        Fixture f;
+        Timer first{100}, reply{100}, other{100};
+        first.setOnTimer([&] { first.setEnabled(false); });
+        reply.setOnTimer([&] { reply.setEnabled(false); });
+        const int a = 0, b = 0, c = 0;
+        QVERIFY(f.link.hold(&a, [&] { return first.enabled(); }));
+        first.setEnabled(true);
+        QVERIFY(f.link.busy());
+        QCOMPARE(f.link.holder(), &a);
+        QVERIFY(!f.link.hold(&b, [&] { return other.enabled(); }));
+        QVERIFY(!f.link.hold(&a, [&] { return first.enabled(); }));
+        QCOMPARE(f.link.holder(), &a);
+
+        vc.advanceMs(100);  // the last tick: nothing runs any more
+        QVERIFY(!f.link.busy());
+        QCOMPARE(f.link.holder(), nullptr);
+
+        QVERIFY(f.link.hold(&b, [&] { return other.enabled(); }));
+        other.setEnabled(true);
+        f.link.passTo(&c, [&] { return reply.enabled(); });  // the rest runs on another's timer
+        other.setEnabled(false);
+        reply.setEnabled(true);
+        QCOMPARE(f.link.holder(), &c);
+        f.link.release(&b);  // only the holder lets go
+        QCOMPARE(f.link.holder(), &c);
+        f.link.release(&c);
+        QVERIFY(!f.link.busy());
+        QVERIFY(reply.enabled());
+        setTheClock(nullptr);
     }
 
     void sendReturnsTheWriteResultAndRefusesBadLengths()

@@ -1,0 +1,67 @@
+// The bytes of every request builder: command, data bytes Q0.., big-endian
+// addresses and memory selectors.
+#include "devices/code_memory/requests.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(Request)
+
+namespace {
+QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
+} // namespace
+
+class TestRequests : public QObject {
+    Q_OBJECT
+private slots:
+    void builders_data()
+    {
+        QTest::addColumn<Request>("request");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QByteArray>("data");
+
+        QTest::newRow("transfer start") << bus::transferStart() << 140 << QByteArray();
+        QTest::newRow("transfer end") << bus::transferEnd() << 141 << QByteArray();
+        QTest::newRow("read block, code memory") << bus::readBlock(0x1E0, 160) << 149 << hex("000001E0A0");
+        QTest::newRow("read block, card, all four address bytes")
+            << bus::readBlock(0x03D09200, 85) << 149 << hex("03D0920055");
+        QTest::newRow("read block, event buffer") << bus::readBlock(16, 164) << 149 << hex("00000010A4");
+        QTest::newRow("read entry, high address byte") << bus::readEntry(0xFF000008u, 85) << 146 << hex("FF00000855");
+        QTest::newRow("write entry") << bus::writeEntry({1, 2, 3, 4, 5, 6, 7, 8}, 0x01020304, 164) << 148
+                                     << hex("0102030405060708" "01020304" "A4");
+
+        QTest::newRow("read configuration") << tavoM::readConfiguration() << 146 << hex("00000000A0");
+        QTest::newRow("read entry 1") << tavoM::readEntry(tavoM::entryAddress(1)) << 146 << hex("00000010A0");
+        QTest::newRow("write configuration, factory")
+            << tavoM::writeConfiguration(255, 5, 510) << 145 << hex("FF051FF0" "0000000000000000" "A0");
+        QTest::newRow("write configuration, 511 codes")
+            << tavoM::writeConfiguration(7, 12, 511) << 145 << hex("070C2000" "0000000000000000" "A0");
+        QTest::newRow("write configuration, no codes")
+            << tavoM::writeConfiguration(0, 0, 0) << 145 << hex("00000010" "0000000000000000" "A0");
+        QTest::newRow("write code, slot 1, empty text")
+            << tavoM::writeCode(1, QString()) << 148 << hex("0000000000000000" "00000010" "A0");
+        QTest::newRow("write code, short text filled with 0")
+            << tavoM::writeCode(2, QStringLiteral("12ab")) << 148 << hex("12AB000000000000" "00000020" "A0");
+        QTest::newRow("write code, slot 510")
+            << tavoM::writeCode(510, QStringLiteral("0123456789ABCDEF")) << 148 << hex("0123456789ABCDEF" "00001FE0" "A0");
+        QTest::newRow("write flags, flag 1") << tavoM::writeFlags(1, QStringLiteral("1")) << 147 << hex("0100" "00000018" "A0");
+        QTest::newRow("write flags, flag 16")
+            << tavoM::writeFlags(510, QStringLiteral("0000000000000001")) << 147 << hex("0080" "00001FE8" "A0");
+        QTest::newRow("read version") << tavoM::readVersion() << 144 << QByteArray();
+        QTest::newRow("relay test") << tavoM::relayTest(10, 0x05, 0x80) << 131 << hex("0A0580");
+        QTest::newRow("last codes read") << tavoM::lastCodesRead() << 143 << QByteArray();
+        QTest::newRow("last codes release") << tavoM::lastCodesRelease() << 142 << QByteArray();
+    }
+    void builders()
+    {
+        QFETCH(Request, request);
+        QFETCH(int, command);
+        QFETCH(QByteArray, data);
+        QCOMPARE(int(request.command), command);
+        QCOMPARE(request.data.toHex(' '), data.toHex(' '));
+        // The length every device of the bus expects for the command.
+        QCOMPARE(int(request.data.size()), requestDataLength(request.command));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRequests)
+#include "test_requests.moc"
