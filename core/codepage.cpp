@@ -13,6 +13,12 @@ bool CodePage::build()
     QStringDecoder probe(name_.constData());
     if (!probe.isValid())
         return false;
+    // Pairs that UTF-8 and the East Asian pages read as one character.
+    for (const char *pair : {"\xC4\x8D", "\x81\x40", "\xA4\xA1"}) {
+        QStringDecoder dec(name_.constData());
+        if (QString(dec.decode(QByteArrayView(pair, 2))).size() != 2)
+            return false;
+    }
     char16_t highest = 0x7F;
     for (int b = 0; b < 256; ++b) {
         const char c = char(b);
@@ -22,17 +28,19 @@ bool CodePage::build()
             return false;
         // Bytes the code page leaves unassigned pass through as the same code point.
         const bool assigned = s.size() == 1 && s[0] != QChar::ReplacementCharacter;
-        toUnicode_[b] = assigned ? s[0].unicode() : char16_t(b);
+        const char16_t u = assigned ? s[0].unicode() : char16_t(b);
+        // Pages built on ASCII only: its printable part must be itself. Control
+        // bytes stay themselves (some DOS pages give them pictures), and no
+        // upper byte may stand for an ASCII character.
+        if (b >= 0x20 && b < 0x7F && u != b)
+            return false;
+        toUnicode_[b] = b < 0x80 || u < 0x80 ? char16_t(b) : u;
         highest = qMax(highest, toUnicode_[b]);
     }
     toByte_ = QByteArray(highest - 0x7F, '\0');
     for (int b = 0x80; b < 256; ++b)
         if (toUnicode_[b] >= 0x80)
             toByte_[toUnicode_[b] - 0x80] = char(b);
-    // Pages that put other characters below 0x80 (none of the tables' pages do) are refused.
-    for (int b = 0; b < 0x80; ++b)
-        if (toUnicode_[b] != b)
-            return false;
     return true;
 }
 

@@ -67,13 +67,24 @@ public:
     {
         if (role != Qt::EditRole || value.toString() == data(i, Qt::EditRole).toString())
             return false;
+        // An editor left open on the row of a cancelled insert: its record is gone.
+        if (i.row() != currentRow() && table->bookmarkAt(i.row()) < 0)
+            return false;
         bool done = false;
         const QScopedValueRollback<bool> q(quiet, true);
         guarded([&] {
             if (i.row() != currentRow())
                 goToRow(i.row());
+            const bool editing = table->state() != DataSet::Browse;
             table->edit();
-            table->setFieldText(i.column(), value.toString());
+            try {
+                table->setFieldText(i.column(), value.toString());
+            } catch (...) {
+                // A text the field refuses leaves no edit behind that was not there before.
+                if (!editing)
+                    table->cancel();
+                throw;
+            }
             done = true;
         });
         return done;
@@ -121,11 +132,19 @@ public:
         QWidget *w = QStyledItemDelegate::createEditor(parent, o, i);
         if (auto *e = qobject_cast<QLineEdit *>(w)) {
             e->setValidator(new Cp1250Validator(e));
+            // A value longer than its field (a memo's text) is shown whole.
             if (grid_->table())
-                e->setMaxLength(grid_->table()->fieldWidth(i.column()));
+                e->setMaxLength(qMax(grid_->table()->fieldWidth(i.column()), int(i.data().toString().size())));
         }
         w->installEventFilter(grid_);
         return w;
+    }
+    // Escape reaches the delegate before the grid: the edit is cancelled, then the editor closed.
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape)
+            grid_->cancelEdit();
+        return QStyledItemDelegate::eventFilter(o, e);
     }
 
 private:
@@ -232,8 +251,18 @@ void DBGrid::askAndDelete()
         guarded([this] { confirmAndDelete(*table_); });
 }
 
+void DBGrid::cancelEdit()
+{
+    if (table_ && (table_->state() == DataSet::Edit || table_->state() == DataSet::Insert))
+        guarded([this] { table_->cancel(); });
+}
+
 void DBGrid::keyPressEvent(QKeyEvent *e)
 {
+    if (e->key() == Qt::Key_Escape) {
+        cancelEdit();
+        return;
+    }
     if (e->key() == Qt::Key_Delete && (e->modifiers() & Qt::ControlModifier)) {
         askAndDelete();
         return;

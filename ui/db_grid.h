@@ -2,7 +2,9 @@
 // A table grid bound to an open table: one column per field titled with its
 // display label, editing in place with the editor always shown, the current
 // record marked in the row header, resizable columns, Tab between cells.
-// Ctrl+Delete deletes the current record after the operator confirms it.
+// Ctrl+Delete deletes the current record after the operator confirms it;
+// Escape cancels the edit or insert of the current record, so a record that
+// cannot be stored can always be given up.
 // The table must outlive the grid or be unbound first.
 
 #include <QTableView>
@@ -21,6 +23,8 @@ public:
     DataSet *table() const;
     // Width of column c in pixels; kept when the table is reopened. 0 = default.
     void setColumnWidths(const QList<int> &widths);
+    // Escape: drops the change of the record under edit or insert.
+    void cancelEdit();
 
 signals:
     // The operator double-clicked a cell.

@@ -1,10 +1,10 @@
 // The database operations: clearing, save as, load, and going to a record.
 #include "records/database.h"
 #include "records/working_set.h"
+#include "tests/records/file_size_limit.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/table_helpers.h"
 #include "tests/support/test_files.h"
-#include "ui/text_grid.h"
 
 #include <QCheckBox>
 #include <QTemporaryDir>
@@ -21,13 +21,12 @@ private slots:
     void init()
     {
         dir = std::make_unique<QTemporaryDir>();
-        grid.reset(createWorkingSetGrid());
         box = std::make_unique<QCheckBox>();
         db = std::make_unique<Database>();
         db->programFolder = dir->path() + QLatin1Char('/');
         db->databaseFolder = dir->path();
         db->databaseName = QStringLiteral("DEMO");
-        db->StringGrid1 = grid.get();
+        grid = &db->workingSet;
         db->CheckBox1 = box.get();
         db->headingRefresh = [this] { ++refreshes; };
         QObject::connect(box.get(), &QCheckBox::toggled, [this](bool on) {
@@ -103,6 +102,27 @@ private slots:
         db->Table2.close();
         db->Table2.open();
         QCOMPARE(db->Table2.recordCount(), 0);
+    }
+
+    // Emptying on a full disk: the engine's own error, the records kept, and
+    // the table back in shared use, so another program can open it.
+    void emptyingThatFailsShowsTheEnginesErrorAndLeavesNoExclusiveLock()
+    {
+        addPerson(db->Table2, QStringLiteral("0000000000000001"), QStringLiteral("Novák"));
+        QString e;
+        {
+            const FileSizeLimit full(1);
+            e = errorOf([&] { db->emptyTable(db->Table2); });
+        }
+        QVERIFY2(e.contains("nelze zapisovat") && e.contains("DEMOosoby.DBF"), qPrintable(e));
+        QVERIFY(db->Table2.active());
+        QVERIFY(!db->Table2.exclusive());
+        QCOMPARE(db->Table2.recordCount(), 1);
+        Table other;
+        other.setDatabaseFolder(db->databaseFolder);
+        other.setTableName(db->Table2.tableName());
+        other.open();
+        QCOMPARE(other.recordCount(), 1);
     }
 
     void saveAsNewName()
@@ -219,7 +239,7 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<TextGrid> grid;
+    TextTable *grid = nullptr;  // the database's working set
     std::unique_ptr<QCheckBox> box;
     std::unique_ptr<Database> db;
     ScriptedOperator op;

@@ -15,11 +15,40 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include "records/file_lock.h"
+#include <QStringEncoder>
 
 namespace {
 const QList<FieldDef> PersonFields = {
     {"OS0", 'C', 10, 0}, {"OS1", 'C', 16, 0}, {"OS2", 'C', 20, 0}, {"OS3", 'N', 5, 0},
 };
+
+QByteArray encoded(const char *page, const QString &text)
+{
+    QStringEncoder enc(page);
+    return enc.encode(text);
+}
+
+// A dBase III table with a memo field and its .DBT: record 1 points at block 1,
+// record 2 has no memo.
+void writeMemoTable(const QString &dbf, const QString &dbt)
+{
+    Fixture f;
+    f.version = 0x83;
+    f.fields = {{"OS1", 'C', 4}, {"POZN", 'M', 10}};
+    f.records = {f.record(' ', {"0001", "         1"}), f.record(' ', {"0002", "          "})};
+    f.write(dbf);
+    QByteArray memo(512, '\0');
+    qToLittleEndian(quint32(2), memo.data());
+    memo[16] = 0x03;
+    QByteArray text = encoded("windows-1250", "Klíč od účtárny\r\nvrácen") + "\x1A\x1A";
+    memo += text.leftJustified(512, '\0');
+    QFile out(dbt);
+    out.open(QIODevice::WriteOnly);
+    out.write(memo);
+}
 
 Fixture personFixture()
 {
@@ -221,6 +250,317 @@ private slots:
         QCOMPARE(t.fieldText(1), QString("Železný Říha"));
     }
 
+    void tablesAreReadAndWrittenInTheirCodePage_data()
+    {
+        QTest::addColumn<uchar>("driver");
+        QTest::addColumn<bool>("level7");
+        QTest::addColumn<QString>("cpg");  // "" for no .cpg file
+        QTest::addColumn<QString>("page");
+        QTest::newRow("driver 0x1F") << uchar(0x1F) << false << "" << "IBM852";
+        QTest::newRow("driver 0x64") << uchar(0x64) << false << "" << "IBM852";
+        QTest::newRow("driver 0x22") << uchar(0x22) << false << "" << "IBM852";
+        QTest::newRow("driver 0x23") << uchar(0x23) << false << "" << "IBM852";
+        QTest::newRow("driver 0x87") << uchar(0x87) << false << "" << "IBM852";
+        QTest::newRow("level 7 DB852CZ0") << uchar(0x00) << true << "" << "IBM852";
+        QTest::newRow("no driver, .cpg 852") << uchar(0x00) << false << "852" << "IBM852";
+        QTest::newRow(".cpg names it over the driver") << uchar(0xC8) << false << "CP852\r\n" << "IBM852";
+        QTest::newRow("driver 0xC8, .cpg ANSI 1250") << uchar(0xC8) << false << "ANSI 1250" << "windows-1250";
+        QTest::newRow("driver 0x03 (Windows ANSI)") << uchar(0x03) << false << "" << "windows-1252";
+        QTest::newRow("driver 0x26 (cp866)") << uchar(0x26) << false << "" << "IBM866";
+    }
+    // Read in the table's page, and an edit and an append written in it, so
+    // the table never mixes two code pages.
+    void tablesAreReadAndWrittenInTheirCodePage()
+    {
+        QFETCH(uchar, driver);
+        QFETCH(bool, level7);
+        QFETCH(QString, cpg);
+        QFETCH(QString, page);
+        const QByteArray pageName = page.toLatin1();
+        const bool czech = page != "windows-1252" && page != "IBM866";
+        const QString name = czech ? "Účetní Novák" : page == "IBM866" ? "Бухгалтерия" : "Café Señor";
+        const QString edited = czech ? "Řehoř Žluťák" : page == "IBM866" ? "Жуков Пётр" : "Müller Ærø";
+        Fixture f = personFixture();
+        f.driver = driver;
+        f.level7 = level7;
+        f.version = level7 ? 0x04 : 0x03;
+        f.records = {f.record(' ', {"0001", encoded(pageName, name)})};
+        QByteArray bytes = f.bytes();
+        if (level7)
+            bytes.replace(32, 8, "DB852CZ0");
+        QFile out(path("cp.DBF"));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        out.close();
+        if (!cpg.isEmpty()) {
+            QFile c(path("cp.cpg"));
+            QVERIFY(c.open(QIODevice::WriteOnly));
+            c.write(cpg.toLatin1());
+        }
+        Table t;
+        openTable(t, "cp");
+        QCOMPARE(t.fieldText(1), name);
+        t.edit();
+        t.setFieldText(1, edited);
+        t.post();
+        addRecord(t, {"0002", name});
+        t.close();
+        const QByteArray after = readAll(path("cp.DBF"));
+        const int h = f.header().size();
+        QCOMPARE(after.mid(h + 1 + 4, 12), encoded(pageName, edited).leftJustified(12, ' '));
+        QCOMPARE(after.mid(h + f.recordLength() + 1 + 4, 12), encoded(pageName, name).leftJustified(12, ' '));
+    }
+
+    void textTheTablesCodePageCannotHoldIsRefused_data()
+    {
+        QTest::addColumn<uchar>("driver");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("cp852: euro sign") << uchar(0x64) << "Cena 5 €";
+        QTest::newRow("cp852: typographic quotes") << uchar(0x1F) << "„Novák“";
+        QTest::newRow("Windows-1250: box drawing") << uchar(0xC8) << "Novák ╬";
+    }
+    void textTheTablesCodePageCannotHoldIsRefused()
+    {
+        QFETCH(uchar, driver);
+        QFETCH(QString, text);
+        Fixture f = personFixture();
+        f.driver = driver;
+        f.records = {f.record(' ', {"0001", "Nov"})};
+        f.write(path("cp.DBF"));
+        const QByteArray before = readAll(path("cp.DBF"));
+        Table t;
+        openTable(t, "cp");
+        t.edit();
+        QVERIFY(errorOf([&] { t.setFieldText(1, text); }).contains("nelze uložit"));
+        QCOMPARE(t.fieldText(1), QString("Nov"));
+        t.close();
+        QCOMPARE(readAll(path("cp.DBF")).mid(32), before.mid(32));
+    }
+
+    void tableOfAPageOfSeveralBytesACharacterIsRefused()
+    {
+        Fixture f = personFixture();
+        f.write(path("utf.DBF"));
+        QFile c(path("utf.cpg"));
+        QVERIFY(c.open(QIODevice::WriteOnly));
+        c.write("UTF-8");
+        c.close();
+        Table t;
+        const QString e = errorOf([&] { openTable(t, "utf"); });
+        QVERIFY2(e.contains(QDir::toNativeSeparators(path("utf.DBF"))), qPrintable(e));
+        QVERIFY(!t.active());
+    }
+
+    // A sparse file as long as its header claims: refused before anything is allocated.
+    void headerClaimingMoreThanCanBeReadIsRefused()
+    {
+        Fixture f = personFixture();
+        f.claimedCount = 1 << 30;
+        f.write(path("huge.DBF"));
+        QFile big(path("huge.DBF"));
+        if (!big.resize(f.header().size() + qint64(f.recordLength()) * (1 << 27)))
+            QSKIP("no sparse file of 2 GB here");
+        big.close();
+        Table t;
+        const QString e = errorOf([&] { openTable(t, "huge"); });
+        QVERIFY2(e.contains("huge.DBF"), qPrintable(e));
+        QVERIFY(!t.active());
+    }
+
+    void insertedRecordNothingWasTypedIntoIsNotStored_data()
+    {
+        QTest::addColumn<QString>("leave");
+        QTest::newRow("post") << "post";
+        QTest::newRow("move to the next record") << "next";
+        QTest::newRow("close") << "close";
+    }
+    void insertedRecordNothingWasTypedIntoIsNotStored()
+    {
+        QFETCH(QString, leave);
+        createPersons("osoby", {{"a", "1", "Novák"}});
+        const qint64 size = QFileInfo(path("osoby.DBF")).size();
+        Table t;
+        openTable(t, "osoby");
+        t.insert();
+        if (leave == "post")
+            t.post();
+        else if (leave == "next")
+            t.next();
+        else
+            t.close();
+        QCOMPARE(QFileInfo(path("osoby.DBF")).size(), size);
+        t.close();
+        openTable(t, "osoby");
+        QCOMPARE(t.recordCount(), 1);
+    }
+
+    void closeThatCannotPostDropsTheChangeAndTellsIt_data()
+    {
+        QTest::addColumn<bool>("inserting");
+        QTest::newRow("edit") << false;
+        QTest::newRow("insert") << true;
+    }
+    // Shut down on a full disk: the error is shown once, naming what was not
+    // stored, and the table closes; opening it again shows the file as it was.
+    void closeThatCannotPostDropsTheChangeAndTellsIt()
+    {
+        QFETCH(bool, inserting);
+        ScriptedOperator op;
+        createPersons("osoby", {{"a", "1", "Novák"}});
+        const QByteArray before = readAll(path("osoby.DBF"));
+        Table t;
+        openTable(t, "osoby");
+        inserting ? t.insert() : t.edit();
+        t.setFieldText(2, "Neuložený");
+        {
+            const FileSizeLimit full(1);
+            t.close();
+        }
+        QVERIFY(!t.active());
+        QCOMPARE(op.shown.size(), 1);
+        QVERIFY2(op.shown[0].text.contains("nelze zapisovat") && op.shown[0].text.contains("Neuložený"),
+                 qPrintable(op.shown[0].text));
+        QCOMPARE(readAll(path("osoby.DBF")), before);
+        openTable(t, "osoby");
+        QCOMPARE(column(t, 2), QStringList{"Novák"});
+        t.close();
+        QCOMPARE(op.shown.size(), 1);
+    }
+
+    // Another program changed the record since this one read it: the edit
+    // starts from the file's record, so its change is not written back over.
+    void editStartsFromTheRecordInTheFile()
+    {
+        createPersons("osoby", {{"a", "1", "Novák"}, {"b", "2", "Horák"}});
+        Table mine, other;
+        openTable(mine, "osoby");
+        mine.setIndexFieldNames("OS1");
+        openTable(other, "osoby");
+        other.edit();
+        other.setFieldText(1, "9");
+        other.setFieldText(2, "Nováková");
+        other.post();
+        mine.first();
+        mine.edit();
+        QCOMPARE(mine.fieldText(2), QString("Nováková"));
+        mine.setFieldText(0, "x");
+        mine.post();
+        QCOMPARE(column(mine, 1), (QStringList{"2", "9"}));
+        mine.close();
+        openTable(mine, "osoby");
+        QCOMPARE(column(mine, 0), (QStringList{"b", "x"}));
+        QCOMPARE(column(mine, 2), (QStringList{"Horák", "Nováková"}));
+    }
+
+    // Two processes appending at once: every record of both is kept.
+    void appendsOfTwoProcessesAreAllKept()
+    {
+        createPersons("osoby", {{"a", "1", "Novák"}});
+        constexpr int Each = 2000;
+        pid_t children[2];
+        for (int c = 0; c < 2; ++c) {
+            children[c] = fork();
+            QVERIFY(children[c] >= 0);
+            if (children[c] == 0) {
+                int code = 0;
+                try {
+                    Table t;
+                    openTable(t, "osoby");
+                    for (int i = 0; i < Each; ++i)
+                        addRecord(t, {QString::number(c), QString::number(i)});
+                    t.close();
+                } catch (...) {
+                    code = 1;
+                }
+                _exit(code);
+            }
+        }
+        for (pid_t child : children) {
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        Table t;
+        openTable(t, "osoby");
+        QCOMPARE(t.recordCount(), 1 + 2 * Each);
+        QCOMPARE(QFileInfo(path("osoby.DBF")).size(), qint64(32 + 4 * 32 + 1) + (1 + 2 * Each) * 52 + 1);
+        QCOMPARE(column(t, 0).count("0"), Each);
+    }
+
+    void productionIndexFlagIsClearedOnTheFirstWrite()
+    {
+        Fixture f = personFixture();
+        f.version = 0x8B;
+        f.records = {f.record(' ', {"0001", "Novák"})};
+        QByteArray b = f.bytes();
+        b[28] = 0x01;
+        QFile out(path("mdx.DBF"));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(b) == b.size());
+        out.close();
+        Table t;
+        openTable(t, "mdx");
+        t.close();
+        QCOMPARE(readAll(path("mdx.DBF")), b);
+        openTable(t, "mdx");
+        addRecord(t, {"0002", "Horák"});
+        t.close();
+        QCOMPARE(readAll(path("mdx.DBF")).at(28), '\0');
+    }
+
+    // The memo's text is shown, never its block number; it cannot be set, an
+    // edit of another field leaves the pointer and the .DBT as they were, and
+    // a copy of the table takes its memo file along.
+    void memoFieldsShowTheirTextReadOnly()
+    {
+        writeMemoTable(path("memo.DBF"), path("memo.DBT"));
+        const QByteArray dbt = readAll(path("memo.DBT"));
+        Table t;
+        openTable(t, "memo");
+        QCOMPARE(t.fieldText(1), QString("Klíč od účtárny\r\nvrácen"));
+        QCOMPARE(t.textAt(1, 1), QString());
+        t.edit();
+        QVERIFY(!errorOf([&] { t.setFieldText(1, "7"); }).isEmpty());
+        t.setFieldText(0, "0009");
+        t.post();
+        t.close();
+        const QByteArray dbf = readAll(path("memo.DBF"));
+        QVERIFY(dbf.contains("0009         1"));
+        QCOMPARE(readAll(path("memo.DBT")), dbt);
+
+        Table::copyTable(folder(), "memo", "kopie");
+        QCOMPARE(readAll(path("kopie.DBT")), dbt);
+        openTable(t, "kopie");
+        QCOMPARE(t.fieldText(1), QString("Klíč od účtárny\r\nvrácen"));
+    }
+
+    void copyTakesTheCodePageFileAlong()
+    {
+        Fixture f = personFixture();
+        f.driver = 0x00;
+        f.records = {f.record(' ', {"0001", encoded("IBM852", "Účtárna")})};
+        f.write(path("cp.DBF"));
+        QFile c(path("cp.cpg"));
+        QVERIFY(c.open(QIODevice::WriteOnly));
+        c.write("852");
+        c.close();
+        Table::copyTable(folder(), "cp", "kopie");
+        Table t;
+        openTable(t, "kopie");
+        QCOMPARE(t.fieldText(1), QString("Účtárna"));
+    }
+
+    // One program per program folder; the lock writes nothing into it.
+    void secondHolderOfTheProgramFolderIsRefused()
+    {
+        const qintptr first = lockFolder(folder());
+        QVERIFY(first >= 0);
+        QCOMPARE(lockFolder(folder()), qintptr(-1));
+        QVERIFY(QDir(folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+        releaseFolder(first);
+        const qintptr again = lockFolder(folder());
+        QVERIFY(again >= 0);
+        releaseFolder(again);
+    }
+
     void deletedRecordsAreSkipped()
     {
         Fixture f = personFixture();
@@ -307,6 +647,12 @@ private slots:
         QByteArray narrow = good;
         qToLittleEndian(quint16(5), narrow.data() + 10);
         QTest::newRow("fields wider than the record") << narrow;
+        QByteArray wide = good;
+        qToLittleEndian(quint16(f.recordLength() + 3), wide.data() + 10);
+        QTest::newRow("record longer than its fields") << wide;
+        QByteArray cut = good;
+        qToLittleEndian(quint16(32 + 32 + 10), cut.data() + 8);
+        QTest::newRow("header shorter than its descriptors") << cut;
     }
     void brokenFilesRaiseErrors()
     {

@@ -1,6 +1,7 @@
 // The table views: the grid and the navigator bound to a table.
 
 #include "records/table.h"
+#include "tests/records/dbf_fixture.h"
 #include "tests/support/scripted_operator.h"
 #include "ui/db_grid.h"
 #include "ui/db_navigator.h"
@@ -176,6 +177,71 @@ private slots:
         QCOMPARE(op.shown[0].flags, 36);
         QCOMPARE(table->recordCount(), left);
         QCOMPARE(grid->model()->rowCount(), left);
+    }
+
+    void escapeGivesUpTheRecordUnderEdit_data()
+    {
+        QTest::addColumn<bool>("inserting");
+        QTest::addColumn<bool>("onTheEditor");  // the key reaches the open editor, or the grid itself
+        QTest::newRow("edit, editor") << false << true;
+        QTest::newRow("edit, grid") << false << false;
+        QTest::newRow("insert, editor") << true << true;
+        QTest::newRow("insert, grid") << true << false;
+    }
+    // A record that cannot be stored can always be given up from the grid.
+    void escapeGivesUpTheRecordUnderEdit()
+    {
+        QFETCH(bool, inserting);
+        QFETCH(bool, onTheEditor);
+        ScriptedOperator op;
+        grid->setCurrentIndex(grid->model()->index(1, 2));
+        inserting ? table->insert() : table->edit();
+        table->setFieldText(2, "Neuloženo");
+        if (onTheEditor) {
+            grid->edit(grid->currentIndex());
+            QVERIFY(editor());
+            sendKey(editor(), Qt::Key_Escape);
+        } else {
+            sendKey(grid.get(), Qt::Key_Escape);
+        }
+        QCOMPARE(table->state(), Table::Browse);
+        QCOMPARE(table->recordCount(), 3);
+        QCOMPARE(grid->model()->rowCount(), 3);
+        for (int row = 0; row < 3; ++row)
+            QVERIFY(cell(row, 2) != "Neuloženo");
+        QVERIFY2(op.shown.isEmpty(), qPrintable(op.lastText()));
+    }
+
+    // Typing into a memo's cell cannot touch its block pointer: the text is
+    // refused and the record is not left under edit.
+    void memoCellRefusesWhatIsTyped()
+    {
+        Fixture f;
+        f.version = 0x83;
+        f.fields = {{"OS1", 'C', 4}, {"POZN", 'M', 10}};
+        f.records = {f.record(' ', {"0001", "         1"})};
+        f.write(tmp->filePath("memo.DBF"));
+        QByteArray dbt(512, '\0');
+        dbt[0] = 2;
+        dbt += QByteArray("Dlouha poznamka k osobe\x1A\x1A");
+        QFile out(tmp->filePath("memo.DBT"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(dbt);
+        out.close();
+        ScriptedOperator op;
+        Table memo;
+        memo.setDatabaseFolder(tmp->path());
+        memo.setTableName("memo");
+        memo.open();
+        grid->setTable(&memo);
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        QCOMPARE(cell(0, 1), QString("Dlouha poznamka k osobe"));
+        QVERIFY(!grid->model()->setData(grid->model()->index(0, 1), "7", Qt::EditRole));
+        QCOMPARE(memo.state(), Table::Browse);
+        QCOMPARE(op.shown.size(), 1);
+        grid->setTable(nullptr);
+        memo.close();
+        QCOMPARE(readAll(tmp->filePath("memo.DBF")), f.bytes());
     }
 
     void columnWidthsLastOverReopening()
