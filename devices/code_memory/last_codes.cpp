@@ -9,16 +9,16 @@
 // are filled once they are all in, or when their time is up.
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/entry_texts.h"
+#include "devices/code_memory/requests.h"
 #include "devices/code_memory/tform17.h"
 #include "link/link.h"
+#include "link/link_claim.h"
 #include "ui/operator.h"
 #include "ui/text_grid.h"
 
 #include <algorithm>
 
 namespace {
-constexpr quint8 LastCodesRelease = 142;
-constexpr quint8 LastCodesRead = 143;
 constexpr int ReadBytes = 200;
 constexpr quint8 FrameEnd = 0x7D;
 // A code frame with every byte escaped: start, 11 bytes twice, end.
@@ -33,22 +33,29 @@ qint64 lineTimeUs(const Link &link, qint64 bytes)
 int framesArrived(const QByteArray &bytes) { return int(bytes.count(char(FrameEnd))); }
 } // namespace
 
+// Refused, before the device selection changes the link, while another
+// operation holds the link.
 void CodeMemory::V1Click()
 {
+    if (!claimLink(link, form17, [] { return false; }))
+        return;
     selectDevice();
     link.openPort();
     link.receiveReset();
     form17->show();
 }
 
+// The read holds the link from the request until its last read has run; a
+// second "&Načti" meanwhile is refused like any other operation.
 void TForm17::Button1Click()
 {
     Link &link = cm_.link;
-    Timer2.setEnabled(false);
+    if (!claimLink(link, this, [this] { return Timer1.enabled() || Timer2.enabled(); }))
+        return;
     arrived_.clear();
     announced_ = 0;
     link.receiveReset();
-    link.send(LastCodesRead, 2);
+    link.send(tavoM::lastCodesRead());
     Timer1.setEnabled(true);
     cutGrid();
 }
@@ -59,8 +66,10 @@ void TForm17::Timer1Timer()
     readMore();
     Link &link = cm_.link;
     if (!link.decode()) {
-        op().messageBox(QStringLiteral("Upozornění"), QStringLiteral("Zařízení neodpovídá."), MB_OK | MB_ICONEXCLAMATION);
+        // The receive reset first: the message box waits for the operator, and
+        // the link is free for another operation meanwhile.
         finish();
+        op().messageBox(QStringLiteral("Upozornění"), QStringLiteral("Zařízení neodpovídá."), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     announced_ = link.r(0);
@@ -117,7 +126,7 @@ void TForm17::fillRows()
         StringGrid1->setCell(1, i, text);
     }
     if (announced_ >= 1)
-        link.send(LastCodesRelease, 2);
+        link.send(tavoM::lastCodesRelease());
 }
 
 void TForm17::finish()

@@ -2,8 +2,10 @@
 // device (Q0 the time byte: 0 toggle, 1..254 seconds, 255 hold; Q1 relays 1..8,
 // Q2 relays 9..16, relay 1 and 9 in bit 0). The device's answer is not read.
 #include "devices/code_memory/code_memory.h"
+#include "devices/code_memory/requests.h"
 #include "devices/code_memory/tform18.h"
 #include "link/link.h"
+#include "link/link_claim.h"
 #include "core/error.h"
 #include "ui/spin_button.h"
 
@@ -11,13 +13,16 @@
 #include <QLineEdit>
 
 namespace {
-constexpr quint8 RelayTest = 131;
 constexpr int MinSeconds = 1, MaxSeconds = 254;
 constexpr quint8 HoldTime = 255;
 } // namespace
 
+// Refused, before the device selection changes the link, while another
+// operation holds the link.
 void CodeMemory::Testrel1Click()
 {
+    if (!claimLink(link, form18, [] { return false; }))
+        return;
     selectDevice();
     link.openPort();
     link.receiveReset();
@@ -54,16 +59,16 @@ void TForm18::CSpinButton1DownClick() { stepEdit1(-1); }
 
 void TForm18::stepEdit1(int by) { Edit1->setText(QString::number(strToInt(Edit1->text()) + by)); }
 
+// A one-request operation: it holds the link only while it sends.
 void TForm18::Button1Click()
 {
+    Link &link = cm_.link;
+    if (!claimLink(link, this, [] { return false; }))
+        return;
     quint8 masks[2] = {0, 0};
     for (int n = 1; n <= 16; ++n)
         if (CheckBox[n]->isChecked())
             masks[(n - 1) / 8] |= quint8(1 << (n - 1) % 8);
-    Link &link = cm_.link;
     link.receiveReset();
-    link.q(0) = timeByte;
-    link.q(1) = masks[0];
-    link.q(2) = masks[1];
-    link.send(RelayTest, 5);
+    link.send(tavoM::relayTest(timeByte, masks[0], masks[1]));
 }

@@ -4,6 +4,7 @@
 // least one code is released with 142, on the simulated bus at 9600 baud.
 #include "tests/support/program_fixture.h"
 #include "devices/code_memory/tform17.h"
+#include "devices/code_memory/tform18.h"
 
 #include <QPushButton>
 
@@ -196,6 +197,52 @@ private slots:
         QCOMPARE(form17()->StringGrid1->cell(1, 0), QStringLiteral("Kód"));
     }
 
+    // The read holds the link from 143 until its last read has run: another
+    // device operation meanwhile is refused and changes nothing; once the list
+    // is in, it goes.
+    void otherOperationsWaitForTheRead_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("Načti again") << "load";
+        QTest::newRow("Test") << "test";
+        QTest::newRow("menu Test relé") << "relay menu";
+        QTest::newRow("menu Načíst naposledy přiložené kódy") << "codes menu";
+    }
+    void otherOperationsWaitForTheRead()
+    {
+        QFETCH(QString, action);
+        TavoMDevice &m = bus->addTavoM(255);
+        m.setLastCodes(codes(20));
+        openWindow();
+        form18()->hide();
+        Table &t = devices();  // a device selection would make 9 the current address
+        t.edit();
+        t.setFieldText(3, QStringLiteral("9"));
+        t.post();
+        form17()->Button1->click();
+        for (int at : {100, 120, 40}) {  // before the 200 ms read, and while reading again
+            vc.advanceMs(at);
+            act(action);
+            QCOMPARE(op.lastText(), QStringLiteral("Probíhá jiná operace se zařízením. Počkejte, až skončí."));
+        }
+        QCOMPARE(op.shown.size(), 3);
+        QCOMPARE(op.shown[0].title, QStringLiteral("Upozornění"));
+        QCOMPARE(op.shown[0].flags, 48);
+        QCOMPARE(commands(), QList<int>{143});
+        QVERIFY(!form18()->isVisible());
+        QCOMPARE(form1()->link.currentAddress, qint16(255));
+        vc.advanceMs(500);
+        QCOMPARE(rows().size(), 20);
+        QVERIFY(!rows().contains(QStringLiteral("CHYBA")));
+        QCOMPARE(commands(), (QList<int>{143, 142}));
+
+        act(action);
+        vc.advanceMs(1000);
+        QCOMPARE(op.shown.size(), 3);
+        QCOMPARE(commands().size(), action == QLatin1String("load") || action == QLatin1String("test") ? 3 : 2);
+        QCOMPARE(form18()->isVisible(), action == QLatin1String("relay menu"));
+    }
+
     void aPortThatCannotBeOpenedShowsNoWindow()
     {
         bus->close();
@@ -221,6 +268,17 @@ private slots:
 
 private:
     TForm17 *form17() const { return program->window<TForm17>(); }
+    TForm18 *form18() const { return program->window<TForm18>(); }
+
+    void act(const QString &action)
+    {
+        if (action == QLatin1String("load"))
+            form17()->Button1->click();
+        else if (action == QLatin1String("test"))
+            form18()->Button1->click();
+        else
+            trigger(action == QLatin1String("relay menu") ? "Testrel1" : "VystnaposledypiloenKdyzezazen1");
+    }
 
     void openWindow()
     {
