@@ -147,7 +147,8 @@ private slots:
             {"Oprogramu1", "&O programu", true},
             {"Npovda1", "&Nápověda", true},
             {"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", true},
-            {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", false},
+            {"Testrel1", "&Test relé", true},
+            {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", true},
             {"CteniUdalosti", "Čtení &Událostí", false},
         };
         for (const Item &i : items) {
