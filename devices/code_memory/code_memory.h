@@ -20,6 +20,7 @@ public:
     enum class ConfigMode { Read, Write };
 
     CodeMemory(Link &link, Database &db) : link(link), db(db) { Timer1.setOnTimer([this] { Timer1Timer(); }); }
+    ~CodeMemory();
 
     Link &link;
     Database &db;
@@ -48,6 +49,10 @@ public:
     void configurationWrite(const QString &addressText, const QString &relayText, const QString &countText);
     // The reply to a configuration read or write, one read 100 ms after the request.
     void Timer1Timer();
+    // Timer1 takes the reply to the request just sent (a configuration read
+    // or write, or the working-set write's last request); the link is held
+    // until it has.
+    void awaitReply();
 
     // Relay test and last presented codes: select the device, open the port,
     // and show their window (modeless); nothing is sent yet.
@@ -55,6 +60,7 @@ public:
     void V1Click();
 
 private:
+    bool claimForReply();
     bool writeConfirmed();
     void finishWrite();
     void storeConfiguration();

@@ -5,6 +5,7 @@
 #include "devices/code_memory/requests.h"
 #include "devices/code_memory/tform3.h"
 #include "link/link.h"
+#include "link/link_claim.h"
 #include "records/database.h"
 #include "core/error.h"
 #include "ui/operator.h"
@@ -18,18 +19,32 @@ constexpr int ReplyBytes = 20;
 int inRange(int value, int max, int fallback) { return value >= 0 && value <= max ? value : fallback; }
 } // namespace
 
+CodeMemory::~CodeMemory() { link.release(this); }
+
+bool CodeMemory::claimForReply() { return ::claimLink(link, this, [this] { return Timer1.enabled(); }); }
+
+void CodeMemory::awaitReply()
+{
+    link.passTo(this, [this] { return Timer1.enabled(); });
+    Timer1.setEnabled(true);
+}
+
 void CodeMemory::configurationRead()
 {
+    if (!claimForReply())
+        return;
     selectDevice();
     link.openPort();
     link.receiveReset();
     link.send(tavoM::readConfiguration());
     configMode = ConfigMode::Read;
-    Timer1.setEnabled(true);
+    awaitReply();
 }
 
 void CodeMemory::configurationWrite(const QString &addressText, const QString &relayText, const QString &countText)
 {
+    if (!claimForReply())
+        return;
     link.openPort();
     link.receiveReset();
     // All three are converted before any link value changes: a text that is
@@ -43,7 +58,7 @@ void CodeMemory::configurationWrite(const QString &addressText, const QString &r
     link.send(tavoM::writeConfiguration(link.targetAddress, link.relayTime, link.codeCount));
     form3->close();
     configMode = ConfigMode::Write;
-    Timer1.setEnabled(true);
+    awaitReply();
 }
 
 void CodeMemory::Timer1Timer()

@@ -16,6 +16,8 @@ constexpr int Addresses = 256;
 
 void TForm2::DetekceSite1Click()
 {
+    if (!claimLink())
+        return;
     Link &l = link();
     l.openPort();
     l.receiveReset();

@@ -2,6 +2,7 @@
 #include "devices/code_memory/tform2.h"
 #include "devices/code_memory/code_memory.h"
 #include "link/link.h"
+#include "link/link_claim.h"
 #include "records/database.h"
 #include "core/error.h"
 
@@ -22,7 +23,7 @@ QLabel *label(int x, int y, QWidget *parent)
 TForm2::TForm2(CodeMemory &cm, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint),
-      cm_(cm)
+      transfer(cm.link), cm_(cm)
 {
     setWindowTitle(QStringLiteral("Form2"));
     setWindowModality(Qt::ApplicationModal);
@@ -31,15 +32,19 @@ TForm2::TForm2(CodeMemory &cm, QWidget *parent)
     setFont(f);
     setFixedSize(507, 153);
     buildControls();
-    Timer1.setOnTimer([this] { endOnError([this] { Timer1Timer(); }); });
-    Timer2.setOnTimer([this] { endOnError([this] { Timer2Timer(); }); });
+    Timer1.setOnTimer([this] { Timer1Timer(); });
+    Timer2.setOnTimer([this] { Timer2Timer(); });
     Timer3.setOnTimer([this] { endOnError([this] { Timer3Timer(); }); });
+    transfer.onOpened = [this] { armPacing(0); };
+    transfer.onBlock = [this](const BlockTransfer::Block &b) { return takeBlock(b); };
+    transfer.onEnd = [this](BlockTransfer::Result r) { transferEnded(r); };
 }
 
 TForm2::~TForm2()
 {
     if (pacing_)
         theClock().cancel(pacing_);
+    link().release(this);
 }
 
 void TForm2::buildControls()
@@ -60,7 +65,7 @@ void TForm2::buildControls()
 
 // A port error ends the running operation: the window closes and the error
 // goes on to the error box, instead of leaving a modal window with no timer
-// running behind it.
+// running behind it. The block transfer reports its own (transferEnded).
 void TForm2::endOnError(const std::function<void()> &step)
 {
     try {
@@ -80,6 +85,22 @@ void TForm2::setLabel(QLabel *l, const QString &text)
     l->setText(text);
     if (l != Label1)  // Label1 keeps its width and centres its text
         l->adjustSize();
+}
+
+// An operation starts only while no other holds the link; the window's
+// operations run until their last timer (the transfer's, the scan's, the
+// write's pacing) has run out.
+bool TForm2::claimLink()
+{
+    return ::claimLink(link(), this, [this] { return operationRunning(); });
+}
+
+bool TForm2::operationRunning() const { return transfer.running() || Timer3.enabled() || pacing_ != 0; }
+
+void TForm2::stopOperation()
+{
+    stop = true;
+    transfer.stop();
 }
 
 // Closing only hides the window; the running timer chain notices the stop flag.

@@ -3,9 +3,14 @@
 // each use sets its caption. It is shown modal while the operation goes on in
 // its timers: Timer2 waits for the device to open a transfer, the pacing timer
 // sends the write's entries, Timer1 takes a block of the read, Timer3 asks one
-// address of the scan.
+// address of the scan. Timer1 and Timer2 are the block transfer's.
+//
+// The window holds the link from an operation's first request until its last
+// timer has run out, also after the close box hid it; the write then hands
+// the link to the main window's Timer1, which takes the configuration reply.
 
 #include "core/clock.h"
+#include "link/block_transfer.h"
 
 #include <QWidget>
 #include <functional>
@@ -30,18 +35,18 @@ public:
         int address, relayTime, codeCount;
     };
 
+    BlockTransfer transfer;  // the read's blocks; the transfer start of both directions
     QLabel *Label1, *Label2, *Label3;
     QProgressBar *ProgressBar1;
-    QPushButton *Button1;  // "&Storno"
-    Timer Timer1{1600};    // a read block has arrived
-    Timer Timer2{100};     // polls for the answer to a transfer start
-    Timer Timer3{70};      // one address of the scan
+    QPushButton *Button1;                   // "&Storno"
+    Timer &Timer1 = transfer.blockTimer;    // a read block has arrived (1600 ms)
+    Timer &Timer2 = transfer.pollTimer;     // polls for the answer to a transfer start (100 ms)
+    Timer Timer3{70};                       // one address of the scan
 
     // Transfer state.
     Direction direction = Direction::Write;
     int slot = 0;       // write: the slot being sent; read: the first entry of the next block
     int step = 2;       // write: 1 code, 2 flags
-    int tickCount = 0;  // polls made for the current transfer start
     bool stop = false;  // "&Storno" or the close box
     std::optional<DeviceConfig> deviceConfig;  // read: entry 0, when its frame was accepted
     Phase phase = Phase::Configuration;       // scan
@@ -52,14 +57,16 @@ public:
     // Asks every address of the bus for its configuration and version.
     void DetekceSite1Click();
 
-    void Button1Click() { stop = true; }
-    void FormClose() { stop = true; }
-    void Timer1Timer();
-    void Timer2Timer();
+    void Button1Click() { stopOperation(); }
+    void FormClose() { stopOperation(); }
+    void Timer1Timer() { transfer.blockTick(); }
+    void Timer2Timer() { transfer.pollTick(); }
     void Timer3Timer();
     // One request of the write, 25 ms after the previous one has left.
     void pacingStep();
     bool pacingPending() const { return pacing_ != 0; }
+    // A timer of the window's operation is still to run.
+    bool operationRunning() const;
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -70,13 +77,16 @@ private:
     TextGrid &grid() const;
     void buildControls();
     void setLabel(QLabel *l, const QString &text);
-    void startTransfer();
+    bool claimLink();
+    void stopOperation();
     void armPacing(int bytesSent);
     int sendCode();
     int sendFlags();
     void finishWrite();
-    void readEntry(int e);
-    void takeConfiguration(bool accepted);
+    std::optional<BlockTransfer::Place> takeBlock(const BlockTransfer::Block &block);
+    void takeEntry(int e, const BlockTransfer::Entry &entry);
+    void takeConfiguration(const BlockTransfer::Entry &entry);
+    void transferEnded(BlockTransfer::Result result);
     void finishRead();
     bool configurationDiffers() const;
     void showNewConfiguration();

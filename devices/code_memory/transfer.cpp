@@ -1,6 +1,7 @@
 // The working-set transfer: the write sends every slot as two requests 25 ms
-// apart without reading replies; the read fetches 16 blocks of 32 entries.
-// Both open each transfer with a transfer start and end with the configuration.
+// apart without reading replies; the read fetches 16 blocks of 32 entries
+// through the block transfer. Both open with a transfer start and end with
+// the configuration.
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/entry_texts.h"
 #include "devices/code_memory/requests.h"
@@ -19,7 +20,6 @@
 
 namespace {
 constexpr int PacingMs = 25;
-constexpr int TransferStartPolls = 20;
 constexpr int EndSlot = SlotCount + 1;   // the write's slot after the last
 constexpr int EntryCount = 512;          // entries 0..511 of the read
 
@@ -34,6 +34,8 @@ QString configurationText(int address, int relayTime, int codeCount)
 
 void TForm2::ZapisTabulkyDoPameti1Click()
 {
+    if (!claimLink())
+        return;
     cm_.selectDevice();
     link().openPort();
     link().receiveReset();
@@ -46,12 +48,14 @@ void TForm2::ZapisTabulkyDoPameti1Click()
     setLabel(Label2, configurationText(link().currentAddress, link().relayTime, link().codeCount));
     setLabel(Label1, QStringLiteral("Zapsáno 0 Kódů z 510"));
     ProgressBar1->setValue(0);
-    startTransfer();
+    transfer.openOnly();
     show();
 }
 
 void TForm2::CteniTabulkyZpameti1Click()
 {
+    if (!claimLink())
+        return;
     cm_.selectDevice();
     link().openPort();
     link().receiveReset();
@@ -64,39 +68,28 @@ void TForm2::CteniTabulkyZpameti1Click()
     setLabel(Label2, QStringLiteral("Síťová adresa ") + number(link().currentAddress));
     setLabel(Label1, QStringLiteral("Přečteno 0 Kódů z 510"));
     ProgressBar1->setValue(0);
-    startTransfer();
+    transfer.readBlocks({tavoM::entryAddress(0), Selector::CodeMemory});
     show();
 }
 
-// The device answers a transfer start with any frame; it has 20 polls to do so.
-void TForm2::startTransfer()
+// No answer to a transfer start ends either direction; a port error has
+// already been met and goes on to the error box.
+void TForm2::transferEnded(BlockTransfer::Result result)
 {
-    tickCount = 0;
-    link().send(bus::transferStart());
-    Timer2.setEnabled(true);
-}
-
-void TForm2::Timer2Timer()
-{
-    Timer2.setEnabled(false);
-    link().poll(10);
-    if (++tickCount > TransferStartPolls) {
+    switch (result) {
+    case BlockTransfer::Result::NoAnswer:
         op().messageBox(QStringLiteral("Upozornění"), QStringLiteral("Zařízení neodpovídá."),
                         MB_OK | MB_ICONEXCLAMATION);
         close();
-        return;
+        break;
+    case BlockTransfer::Result::PortError:
+        close();
+        break;
+    case BlockTransfer::Result::Done:
+    case BlockTransfer::Result::Stopped:
+        finishRead();
+        break;
     }
-    if (!link().decode()) {
-        Timer2.setEnabled(true);
-        return;
-    }
-    link().receiveReset();
-    if (direction == Direction::Write) {
-        armPacing(0);
-        return;
-    }
-    link().send(bus::readBlock(tavoM::entryAddress(slot), Selector::CodeMemory));
-    Timer1.setEnabled(true);
 }
 
 // The next step follows 25 ms after the request has left: a real port's write
@@ -134,7 +127,8 @@ int TForm2::sendCode() { return link().send(tavoM::writeCode(slot, grid().cell(1
 // The slot's flags into bytes 8..9 of its entry.
 int TForm2::sendFlags() { return link().send(tavoM::writeFlags(slot, grid().cell(2, slot))); }
 
-// The device's configuration is written again; the main window's Timer1 takes the reply.
+// The device's configuration is written again; the main window's Timer1 takes
+// the reply, and the link with it.
 void TForm2::finishWrite()
 {
     close();
@@ -142,56 +136,52 @@ void TForm2::finishWrite()
     l.targetAddress = l.currentAddress;
     l.receiveReset();
     l.send(tavoM::writeConfiguration(l.currentAddress, l.relayTime, l.codeCount));
-    cm_.Timer1.setEnabled(true);
+    cm_.awaitReply();
 }
 
-void TForm2::Timer1Timer()
+// A block of the read into the working set; the next block follows until
+// entry 511 has been read.
+std::optional<BlockTransfer::Place> TForm2::takeBlock(const BlockTransfer::Block &block)
 {
-    Timer1.setEnabled(false);
-    link().poll(1000);
     for (int i = 0; i < BlockEntries; ++i)
-        readEntry(slot + i);
-    link().receiveReset();
+        takeEntry(slot + i, block[size_t(i)]);
     slot += BlockEntries;
     setLabel(Label1, QStringLiteral("Přečteno ") + number(slot) + QStringLiteral(" Kódů z 510"));
     ProgressBar1->setValue(slot);
-    if (slot < EntryCount && !stop)
-        startTransfer();
-    else
-        finishRead();
+    if (slot < EntryCount)
+        return BlockTransfer::Place{tavoM::entryAddress(slot), Selector::CodeMemory};
+    return std::nullopt;
 }
 
-// Two frames per entry: bytes 0..7 (the code, or entry 0's configuration), then 8..15.
-void TForm2::readEntry(int e)
+// Bytes 0..7 are the code (entry 0: the configuration), bytes 8..9 the flags.
+void TForm2::takeEntry(int e, const BlockTransfer::Entry &entry)
 {
     const bool inWorkingSet = e >= 1 && e <= SlotCount;
-    const bool codeAccepted = link().decode();
     if (inWorkingSet)
-        grid().setCell(1, e, codeAccepted ? codeText(&link().frame[4]) : QStringLiteral("CHYBA"));
+        grid().setCell(1, e, entry.firstAccepted ? codeText(entry.bytes.data()) : QStringLiteral("CHYBA"));
     if (e == 0)
-        takeConfiguration(codeAccepted);
-    const bool flagsAccepted = link().decode();
+        takeConfiguration(entry);
     if (inWorkingSet) {
-        grid().setCell(2, e, flagsAccepted ? flagText(link().r(0), link().r(1)) : QStringLiteral("CHYBA"));
+        grid().setCell(2, e, entry.secondAccepted ? flagText(entry.bytes[8], entry.bytes[9]) : QStringLiteral("CHYBA"));
         grid().setCell(3, e, QString());
     }
 }
 
 // A rejected frame leaves older bytes in the frame buffer: no configuration then.
-void TForm2::takeConfiguration(bool accepted)
+void TForm2::takeConfiguration(const BlockTransfer::Entry &entry)
 {
-    if (!accepted) {
+    if (!entry.firstAccepted) {
         deviceConfig.reset();
         return;
     }
-    const Link &l = link();
-    deviceConfig = DeviceConfig{l.r(0), l.r(1), storedCodeCount(l.r(2), l.r(3))};
+    const auto &b = entry.bytes;
+    deviceConfig = DeviceConfig{b[0], b[1], storedCodeCount(b[2], b[3])};
     setLabel(Label2, configurationText(deviceConfig->address, deviceConfig->relayTime, deviceConfig->codeCount));
 }
 
+// The transfer end has gone out.
 void TForm2::finishRead()
 {
-    link().send(bus::transferEnd());
     if (deviceConfig && configurationDiffers())
         showNewConfiguration();
     close();

@@ -42,6 +42,26 @@ void fillDevice(TavoMDevice &m)
     }
 }
 
+// Slot e holds a code and flags of its own, none of them what the device holds.
+template <class WorkingSet> QStringList fillDistinct(WorkingSet &g)
+{
+    QStringList texts;
+    for (int r = 1; r <= 510; ++r) {
+        g.setCell(1, r, QStringLiteral("C0DE%1").arg(r, 12, 16, QLatin1Char('0')).toUpper());
+        g.setCell(2, r, flagText16(quint16(r * 3)));
+        texts << g.cell(1, r) + g.cell(2, r);
+    }
+    return texts;
+}
+
+template <class WorkingSet> QStringList slotTexts(const WorkingSet &g)
+{
+    QStringList texts;
+    for (int r = 1; r <= 510; ++r)
+        texts << g.cell(1, r) + g.cell(2, r);
+    return texts;
+}
+
 enum Stop { ByButton, ByCloseBox, DeviceFallsSilent };
 } // namespace
 
@@ -59,6 +79,14 @@ class TestTransfer : public QObject {
             m.faults().noReply = true;
     }
     bool transferRunning() { return f.form2()->isVisible(); }
+    Link &link() { return f.form1()->link; }
+    void verifyRefused()
+    {
+        QCOMPARE(f.op.shown.size(), 1);
+        QCOMPARE(f.op.shown[0].title, QStringLiteral("Upozornění"));
+        QCOMPARE(f.op.shown[0].text, QStringLiteral("Probíhá jiná operace se zařízením. Počkejte, až skončí."));
+        QCOMPARE(f.op.shown[0].flags, 48);
+    }
 
 private slots:
     void init() { f.setUp(); }
@@ -358,6 +386,124 @@ private slots:
         QCOMPARE(f.commands().last(), ended ? 141 : 140);
         QCOMPARE(f.op.shown.isEmpty(), ended);
         QVERIFY(!transferRunning());
+    }
+
+    // One device operation at a time. A read closed with the close box 300 ms
+    // into the wait for its first block still holds the link until that
+    // block's tick (1600 ms after the request) has run. "Zápis" started
+    // meanwhile is refused and changes nothing; once the link is free it runs,
+    // and no leftover tick of the read touches the working set it writes.
+    void aWriteWaitsForTheClosedReadsLastTick_data()
+    {
+        QTest::addColumn<int>("gapMs");  // from the close box to "Zápis"
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("50 ms") << 50 << true;
+        QTest::newRow("800 ms") << 800 << true;
+        QTest::newRow("1500 ms") << 1500 << false;
+    }
+    void aWriteWaitsForTheClosedReadsLastTick()
+    {
+        QFETCH(int, gapMs);
+        QFETCH(bool, refused);
+        TavoMDevice &m = f.bus->addTavoM(255);
+        fillDevice(m);
+        f.start();
+        fillDistinct(f.grid());
+        f.trigger("CteniTabulkyZpameti1");
+        QVERIFY(f.runUntil([&] { return f.form2()->Timer1.enabled(); }, 1000));
+        f.vc.advanceMs(300);
+        f.form2()->close();
+        f.vc.advanceMs(gapMs);
+
+        const QStringList before = slotTexts(f.grid());
+        const size_t writesBefore = f.bus->writes().size();
+        QCOMPARE(link().busy(), refused);
+        f.trigger("ZapisTabulkyDoPameti1");
+        if (refused) {
+            verifyRefused();
+            QCOMPARE(f.bus->writes().size(), writesBefore);
+            QVERIFY(!transferRunning());
+            QCOMPARE(f.form2()->windowTitle(), QStringLiteral("Čtení sestavy ze zařízení"));
+            QCOMPARE(slotTexts(f.grid()), before);
+            QCOMPARE(link().holder(), static_cast<const void *>(f.form2()));
+            // The read's last tick takes its block and ends it; then the write may start.
+            QVERIFY(f.runUntil([&] { return !link().busy(); }, 2000));
+            QCOMPARE(quint8(f.bus->writes().back().bytes[2]), quint8(141));
+            QCOMPARE(f.grid().cell(1, 31), hex16(m.code(31)));
+            f.op.shown.clear();
+            f.trigger("ZapisTabulkyDoPameti1");
+        }
+        QVERIFY(f.op.shown.isEmpty());
+        QVERIFY(transferRunning());
+        const QStringList written = slotTexts(f.grid());
+        f.bus->clearLog();
+        QVERIFY(f.runUntil([&] { return !link().busy(); }, 60000));
+        f.vc.advanceMs(100);
+
+        QCOMPARE(slotTexts(f.grid()), written);
+        const QList<SimRequest> codes = f.requests(Entry148), flags = f.requests(Flags147);
+        QCOMPARE(codes.size(), 510);
+        QCOMPARE(flags.size(), 510);
+        for (int slot = 1; slot <= 510; ++slot) {
+            QCOMPARE(addressAt(codes[slot - 1].data, 8), slot * 16);
+            QCOMPARE(addressAt(flags[slot - 1].data, 2), slot * 16 + 8);
+            QCOMPARE(hex16(m.code(slot)) + flagText16(m.flags(slot)), written[slot - 1]);
+        }
+        QCOMPARE(f.requests(Write145).size(), 1);
+        QCOMPARE(f.requests(Block149).size(), 0);
+    }
+
+    // An operation started while another holds the link is refused: nothing
+    // is sent, no window changes, and the one running goes on to its end.
+    void anotherOperationIsRefused_data()
+    {
+        QTest::addColumn<QString>("running");
+        QTest::addColumn<int>("command");  // the running one has sent this many of this command
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("started");
+        QTest::addColumn<int>("requests");  // all the running one sends
+        QTest::newRow("configuration read during the write")
+            << "ZapisTabulkyDoPameti1" << Entry148 << 5 << "Konfigurovatzazen1" << 1 + 1020 + 1;
+        QTest::newRow("configuration read while the written configuration's reply is due")
+            << "ZapisTabulkyDoPameti1" << Write145 << 1 << "Konfigurovatzazen1" << 1 + 1020 + 1;
+        QTest::newRow("scan during the write") << "ZapisTabulkyDoPameti1" << Entry148 << 5 << "Detekcest1"
+                                               << 1 + 1020 + 1;
+        QTest::newRow("configuration read during the read")
+            << "CteniTabulkyZpameti1" << Block149 << 2 << "Konfigurovatzazen1" << 16 * 2 + 1;
+        QTest::newRow("scan during the read") << "CteniTabulkyZpameti1" << Block149 << 2 << "Detekcest1" << 16 * 2 + 1;
+        QTest::newRow("read during the scan") << "Detekcest1" << 146 << 10 << "CteniTabulkyZpameti1" << 256 + 1;
+        QTest::newRow("scan while a configuration read's reply is due")
+            << "Konfigurovatzazen1" << 146 << 1 << "Detekcest1" << 1;
+        QTest::newRow("configuration read again while its reply is due")
+            << "Konfigurovatzazen1" << 146 << 1 << "Konfigurovatzazen1" << 1;
+    }
+    void anotherOperationIsRefused()
+    {
+        QFETCH(QString, running);
+        QFETCH(int, command);
+        QFETCH(int, count);
+        QFETCH(QString, started);
+        QFETCH(int, requests);
+        f.bus->addTavoM(255);
+        f.start();
+        f.trigger(running.toLatin1().constData());
+        QVERIFY(f.runUntil([&] { return f.requests(command).size() == count; }, 60000));
+        const size_t writesBefore = f.bus->writes().size();
+        const QString title = f.form2()->windowTitle();
+        const bool progressShown = transferRunning(), devicesShown = f.form4()->isVisible();
+        const qint16 address = link().currentAddress;
+        f.trigger(started.toLatin1().constData());
+        verifyRefused();
+        QCOMPARE(f.bus->writes().size(), writesBefore);
+        QCOMPARE(f.form2()->windowTitle(), title);
+        QCOMPARE(transferRunning(), progressShown);
+        QCOMPARE(f.form4()->isVisible(), devicesShown);
+        QCOMPARE(link().currentAddress, address);
+
+        QVERIFY(f.runUntil([&] { return !link().busy(); }, 60000));
+        f.vc.advanceMs(200);
+        QCOMPARE(f.commands().size(), requests);
+        QCOMPARE(f.op.shown.size(), 1);
     }
 };
 
