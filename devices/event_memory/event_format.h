@@ -21,17 +21,10 @@ constexpr int RecordSize = 16;
 constexpr int BlockSize = 512;
 constexpr int RecordsPerBlock = BlockSize / RecordSize;
 constexpr quint32 FirstBlockAddress = 512;
-constexpr quint32 LastBlockAddress = 64000000;
 constexpr quint32 LastRecordAddress = 64000496;
-// Where the 32 record slots of the newest block start in the device event buffer.
+// Where the 32 record slots of the newest block start in the device event
+// buffer (selector 164), after its copy of the header.
 constexpr quint32 EventBufferSlots = 16;
-
-// The memory a request names in its last data byte.
-enum Memory : quint8 {
-    CardMemory = 85,    // the MMC card: header, then the records from 512
-    ClockMemory = 162,  // the device's clock, laid out as a record's bytes 8..15
-    EventBuffer = 164,  // the device's own header copy and the newest block's slots
-};
 
 // --- Event numbers and the ring ---
 
