@@ -3,6 +3,7 @@
 // the engine.
 
 #include "records/table.h"
+#include "tests/support/table_helpers.h"
 
 #include <QDir>
 #include <QProcess>
@@ -62,6 +63,27 @@ for i, name in enumerate(sys.argv[2:]):
     t.append(('%04d' % i, name))
 dbf.delete(t[1])
 t.close()
+)";
+
+// A cp852 table with a memo field; each record's memo is its name twice.
+const char *PythonMakeMemoTable = R"(
+import dbf, sys
+t = dbf.Table(sys.argv[1], 'OS1 C(16); OS2 C(20); POZN M', dbf_type='db3', codepage=sys.argv[2])
+t.open(dbf.READ_WRITE)
+for i, name in enumerate(sys.argv[3:]):
+    t.append(('%04d' % i, name, name + '\r\n' + name))
+t.close()
+)";
+
+// Every live record as "OS2|POZN".
+const char *PythonReadMemos = R"(
+import dbf, sys
+t = dbf.Table(sys.argv[1])
+t.open()
+print(t.codepage)
+for r in t:
+    if not dbf.is_deleted(r):
+        print(r['os2'].rstrip() + '|' + r['pozn'].replace('\r\n', '/'))
 )";
 
 QStringList ogrValues(const QString &output, const QString &field)
@@ -181,6 +203,47 @@ private slots:
         const Run read = run(python, {"-c", PythonReadNames, path});
         QVERIFY2(read.exitCode == 0, qPrintable(read.err));
         QCOMPARE(read.out.split('\n', Qt::SkipEmptyParts).mid(1), (QStringList{Names[0], Names[2], "Čestmír Říha"}));
+    }
+
+    void pythonDbfMemoTablesReadEditedAndReadBack_data()
+    {
+        QTest::addColumn<QString>("codepage");
+        QTest::newRow("cp852") << "cp852";
+        QTest::newRow("cp1250") << "cp1250";
+    }
+    // Every letter and memo kept: the engine reads the tool's table, edits a
+    // name and appends a record, and the tool reads all of it back.
+    void pythonDbfMemoTablesReadEditedAndReadBack()
+    {
+        QFETCH(QString, codepage);
+        const QString python = pythonWithDbf();
+        if (python.isEmpty())
+            QSKIP("Python's dbf module (python3-dbf) is not installed");
+        const QString path = tmp->filePath("memo.dbf");
+        const Run made = run(python, QStringList{"-c", PythonMakeMemoTable, path, codepage} + Names);
+        QVERIFY2(made.exitCode == 0, qPrintable(made.err));
+
+        Table t;
+        t.setDatabaseFolder(tmp->path());
+        t.setTableName("memo");
+        t.open();
+        QCOMPARE(t.recordCount(), 3);
+        for (int p = 0; p < 3; ++p)
+            QCOMPARE(t.textAt(p, 2), Names[p] + "\r\n" + Names[p]);
+        t.moveTo(1);
+        t.edit();
+        t.setFieldText(1, "Čestmír Říha");
+        t.post();
+        addRecord(t, {"0009", "Ďábel Ňuf"});
+        t.close();
+
+        const Run read = run(python, {"-c", PythonReadMemos, path});
+        QVERIFY2(read.exitCode == 0, qPrintable(read.err));
+        const QStringList lines = read.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.value(0).startsWith(codepage), qPrintable(lines.value(0)));
+        QCOMPARE(lines.mid(1), (QStringList{Names[0] + "|" + Names[0] + "/" + Names[0],
+                                            "Čestmír Říha|" + Names[1] + "/" + Names[1],
+                                            Names[2] + "|" + Names[2] + "/" + Names[2], "Ďábel Ňuf|"}));
     }
 
     void ogr2ogrTableReadByEngine()
