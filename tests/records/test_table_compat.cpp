@@ -3,6 +3,7 @@
 // the engine.
 
 #include "records/table.h"
+#include "core/codepage.h"
 #include "tests/support/table_helpers.h"
 
 #include <QDir>
@@ -155,6 +156,53 @@ private slots:
         const Run r = run(ogrinfo, {"-ro", "-al", "-q", tmp->filePath("osoby.DBF")});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QCOMPARE(ogrValues(r.out, "OS2"), (QStringList{Names[0], Names[2]}));
+    }
+
+    // A cp852 table, declared by its language driver or by a .cpg file, that
+    // the engine fills: its bytes are cp852, and GDAL reads every letter right.
+    void engineCp852TableReadByOgrinfo_data()
+    {
+        QTest::addColumn<char>("driver");
+        QTest::addColumn<QByteArray>("cpg");
+        QTest::newRow("driver 0x64") << char(0x64) << QByteArray();
+        QTest::newRow("driver 0x1F") << char(0x1F) << QByteArray();
+        QTest::newRow(".cpg 852 over driver 0xC8") << char(0xC8) << QByteArray("852");
+    }
+
+    void engineCp852TableReadByOgrinfo()
+    {
+        QFETCH(char, driver);
+        QFETCH(QByteArray, cpg);
+        const QString ogrinfo = QStandardPaths::findExecutable("ogrinfo");
+        if (ogrinfo.isEmpty())
+            QSKIP("ogrinfo (gdal-bin) is not installed");
+        Table::create(tmp->path(), "dos", {{"OS1", 'C', 16, 0}, {"OS2", 'C', 20, 0}});
+        setByte(tmp->filePath("dos.DBF"), 29, driver);
+        if (!cpg.isEmpty()) {
+            QFile f(tmp->filePath("dos.cpg"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(cpg);
+        }
+        {
+            Table t;
+            t.setDatabaseFolder(tmp->path());
+            t.setTableName("dos");
+            t.open();
+            for (const QString &n : Names) {
+                t.append();
+                t.setFieldText(0, QString::number(n.size()));
+                t.setFieldText(1, n);
+                t.post();
+            }
+        }
+        QFile f(tmp->filePath("dos.DBF"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        for (const QString &n : Names)
+            QVERIFY2(bytes.contains(CodePage::byName("IBM852")->encode(n)), qPrintable(n));
+        const Run r = run(ogrinfo, {"-ro", "-al", "-q", f.fileName()});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(ogrValues(r.out, "OS2"), Names);
     }
 
     void engineTableReadByPythonDbf()
