@@ -163,7 +163,6 @@ TForm1::TForm1(const QString &exePath, std::unique_ptr<SerialPort> port, QWidget
     db.reportSaveFailure = [this](const QString &f, const QString &r) { reportSaveFailure(f, r); };
     buildControls();
     buildMenu();
-    db.StringGrid1 = StringGrid1;
     db.CheckBox1 = CheckBox1;
 }
 
@@ -213,8 +212,9 @@ void TForm1::buildControls()
     CheckBox1->move(482, 2);
     connectHandler(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
 
-    StringGrid1 = createWorkingSetGrid();
-    StringGrid1->setParent(c);
+    StringGrid1 = new TextGrid(&db.workingSet, c);
+    StringGrid1->setColWidths({50, 124, 124, 110});
+    StringGrid1->setRowHeights(18);
     StringGrid1->setGeometry(0, 352, 444, 287);
     connectHandler(StringGrid1, &TextGrid::cellSelected, this, [this](int col, int row) { StringGrid1SelectCell(col, row); });
 
@@ -313,7 +313,7 @@ void TForm1::afterLogin()
 void TForm1::headingRefresh()
 {
     for (int c = 0; c < 4; ++c)
-        StringGrid1->setCell(c, 0, headings.at(c, 0));
+        db.workingSet.setCell(c, 0, headings.at(c, 0));
     const QList<Table *> tables{&db.Table1, &db.Table2, &db.Table3};
     for (int k = 0; k < 3; ++k) {
         Table &t = *tables[k];
@@ -369,7 +369,7 @@ void TForm1::UloitDatabzi1Click() { dialogs_.form9->show(); }
 void TForm1::Vymazatpracovnsestavu1Click()
 {
     if (ask(QStringLiteral("Opravdu si přejete vymazat pracovní sestavu?")))
-        clearWorkingSet(*StringGrid1);
+        clearWorkingSet(db.workingSet);
 }
 
 void TForm1::VymazatArchivnsestavu1Click()

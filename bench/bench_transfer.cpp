@@ -14,7 +14,6 @@
 #include "records/database.h"
 #include "records/working_set.h"
 #include "core/clock.h"
-#include "ui/text_grid.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -108,7 +107,6 @@ QString startSimulator(QProcess &sim, const QString &config)
 
 struct Bench {
     QTemporaryDir dir;
-    std::unique_ptr<TextGrid> grid{createWorkingSetGrid()};
     Database db;
     TimedPort *port = new TimedPort;
     Link link{std::unique_ptr<SerialPort>(port)};
@@ -121,7 +119,6 @@ struct Bench {
     {
         db.programFolder = dir.path() + QLatin1Char('/');
         db.databaseFolder = dir.path();
-        db.StringGrid1 = grid.get();
         db.Table1.setTableName(QStringLiteral("arch1"));
         db.Table2.setTableName(QStringLiteral("DEMOosoby"));
         db.Table3.setTableName(QStringLiteral("DEMOzarizeni"));
@@ -139,8 +136,8 @@ struct Bench {
     {
         QRandomGenerator rng(21);
         for (int e = 1; e <= SlotCount; ++e) {
-            grid->setCell(1, e, QStringLiteral("%1").arg(rng.generate64(), 16, 16, QLatin1Char('0')).toUpper());
-            grid->setCell(2, e, QStringLiteral("%1").arg(rng.bounded(65536), 16, 2, QLatin1Char('0')));
+            db.workingSet.setCell(1, e, QStringLiteral("%1").arg(rng.generate64(), 16, 16, QLatin1Char('0')).toUpper());
+            db.workingSet.setCell(2, e, QStringLiteral("%1").arg(rng.bounded(65536), 16, 2, QLatin1Char('0')));
         }
     }
 
@@ -164,7 +161,7 @@ struct Bench {
         const QStringList written = [&] {
             QStringList w;
             for (int e = 1; e <= SlotCount; ++e)
-                w << grid->cell(1, e) + grid->cell(2, e);
+                w << db.workingSet.cell(1, e) + db.workingSet.cell(2, e);
             return w;
         }();
         port->writes.clear();
@@ -176,7 +173,7 @@ struct Bench {
         const qint64 protocol = port->requestLineUs() + 16 * (100000 + 1600000);
         int same = 0;
         for (int e = 1; e <= SlotCount; ++e)
-            same += grid->cell(1, e) + grid->cell(2, e) == written[e - 1];
+            same += db.workingSet.cell(1, e) + db.workingSet.cell(2, e) == written[e - 1];
         std::printf("read: %d of 510 slots as written\n", same);
         report("working-set read (16 blocks)", port->lastWriteEndUs - t0, protocol);
     }

@@ -5,12 +5,12 @@
 
 #include "records/headings.h"
 #include "records/table.h"
+#include "records/working_set.h"
 
 #include <QString>
 #include <functional>
 
 class QCheckBox;
-class TextGrid;
 
 // The structures of the three kinds of table, as a fresh folder gets them.
 QList<FieldDef> archiveFields();
@@ -31,7 +31,7 @@ public:
     QString databaseName;
     QString workingSetPath;
     Table Table1, Table2, Table3;
-    TextGrid *StringGrid1 = nullptr;
+    WorkingSet workingSet;                  // shown in the main window's StringGrid1
     QCheckBox *CheckBox1 = nullptr;         // "Seřadit podle příjmení"
     std::function<void()> headingRefresh;
     // Shows the warning when the working set cannot be saved.

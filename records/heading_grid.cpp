@@ -37,15 +37,15 @@ void HeadingGrid::commitEdit()
 
 bool HeadingGrid::hasCellAfter(bool next) const
 {
-    const int c = currentColumn() + (next ? 1 : -1);
-    return currentRow() == 1 && c >= 1 && c < columnCount();
+    const int c = col() + (next ? 1 : -1);
+    return row() == 1 && c >= 1 && c < colCount();
 }
 
 bool HeadingGrid::focusNextPrevChild(bool next)
 {
     if (!hasCellAfter(next))
         return QWidget::focusNextPrevChild(next);
-    setCurrentCell(1, currentColumn() + (next ? 1 : -1));
+    selectCell(col() + (next ? 1 : -1), 1);
     return true;
 }
 

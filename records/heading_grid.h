@@ -9,7 +9,7 @@ class HeadingGrid : public TextGrid {
 public:
     HeadingGrid(int headingCount, QWidget *parent = nullptr);
 
-    int headingCount() const { return columnCount() - 1; }
+    int headingCount() const { return colCount() - 1; }
     // Heading c (from 0) as typed into the new row.
     QString newHeading(int c) const { return cell(c + 1, 1); }
     // Shows heading c in both rows.

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QValidator>
+#include <algorithm>
 
 namespace {
 // Keeps characters out of the editor that the files could not hold.
@@ -17,7 +18,8 @@ public:
 
 class CellDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit CellDelegate(TextGrid *grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &o, const QModelIndex &i) const override
     {
         QWidget *w = QStyledItemDelegate::createEditor(parent, o, i);
@@ -25,64 +27,58 @@ public:
             e->setValidator(new Cp1250Validator(e));
         return w;
     }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *o, const QModelIndex &i) const override
+    {
+        QStyledItemDelegate::initStyleOption(o, i);
+        if (grid_->table().isFixed(i.column(), i.row())) {
+            // A heading: the table disables it, but it reads as plain text on the button colour.
+            if (grid_->isEnabled()) {
+                o->state |= QStyle::State_Enabled;
+                o->palette.setCurrentColorGroup(QPalette::Normal);
+            }
+            o->backgroundBrush = o->palette.button();
+        } else if (const QColor c = grid_->markColour(i.data(TextTable::MarkRole).toInt()); c.isValid()) {
+            o->backgroundBrush = c;
+        }
+    }
+
+private:
+    TextGrid *grid_;
 };
 } // namespace
 
 TextGrid::TextGrid(int colCount, int rowCount, int fixedCols, int fixedRows, QWidget *parent)
-    : QTableWidget(rowCount, colCount, parent), fixedCols_(fixedCols), fixedRows_(fixedRows)
+    : QTableView(parent), ownTable_(std::make_unique<TextTable>(colCount, rowCount)), table_(ownTable_.get())
+{
+    table_->setFixed(fixedCols, fixedRows);
+    setUp();
+}
+
+TextGrid::TextGrid(TextTable *table, QWidget *parent) : QTableView(parent), table_(table) { setUp(); }
+
+void TextGrid::setUp()
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    setModel(table_);
     setItemDelegate(new CellDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::AllEditTriggers);
     setTabKeyNavigation(true);
-    for (int r = 0; r < rowCount; ++r)
-        for (int c = 0; c < colCount; ++c)
-            setItem(r, c, newItem(c, r));
-    connect(this, &QTableWidget::currentCellChanged, this, [this](int r, int c, int, int) {
-        if (r >= 0 && c >= 0)
-            emit cellSelected(c, r);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
+        if (current.isValid())
+            emit cellSelected(current.column(), current.row());
     });
-    if (rowCount > fixedRows && colCount > fixedCols)
-        setCurrentCell(fixedRows, fixedCols);
-}
-
-QTableWidgetItem *TextGrid::newItem(int col, int row) const
-{
-    auto *item = new QTableWidgetItem;
-    if (row < fixedRows_ || col < fixedCols_) {
-        item->setFlags(Qt::ItemIsEnabled);
-        item->setBackground(palette().button());
-    }
-    return item;
-}
-
-void TextGrid::setRowCountAll(int rows)
-{
-    const int old = rowCount();
-    setRowCount(rows);
-    for (int r = old; r < rows; ++r)
-        for (int c = 0; c < columnCount(); ++c)
-            setItem(r, c, newItem(c, r));
-}
-
-QString TextGrid::cell(int col, int row) const
-{
-    const QTableWidgetItem *i = item(row, col);
-    return i ? i->text() : QString();
-}
-
-void TextGrid::setCell(int col, int row, const QString &text)
-{
-    if (QTableWidgetItem *i = item(row, col))
-        i->setText(text);
+    if (table_->rowCount() > table_->fixedRows() && table_->colCount() > table_->fixedCols())
+        selectCell(table_->fixedCols(), table_->fixedRows());
 }
 
 void TextGrid::setColWidths(const QList<int> &widths)
 {
-    for (int c = 0; c < widths.size() && c < columnCount(); ++c)
+    for (int c = 0; c < widths.size() && c < colCount(); ++c)
         setColumnWidth(c, widths[c]);
 }
 
@@ -92,11 +88,24 @@ void TextGrid::setRowHeights(int h)
     verticalHeader()->setDefaultSectionSize(h);
 }
 
-void TextGrid::selectCell(int col, int row) { setCurrentCell(row, col); }
+void TextGrid::selectCell(int col, int row)
+{
+    setCurrentIndex(table_->index(std::max(row, table_->fixedRows()), std::max(col, table_->fixedCols())));
+}
 
 void TextGrid::keyPressEvent(QKeyEvent *e)
 {
     for (QChar ch : e->text())
         emit keyTyped(ch);
-    QTableWidget::keyPressEvent(e);
+    QTableView::keyPressEvent(e);
+}
+
+// The view moves the current cell off removed rows to a neighbour that can be
+// current; when only fixed rows are left there is none, and the cell goes.
+void TextGrid::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    const int current = row();
+    if (current >= start && current <= end && table_->rowCount() - (end - start + 1) <= table_->fixedRows())
+        selectionModel()->clearCurrentIndex();
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
 }

@@ -78,7 +78,7 @@ void TForm2::endOnError(const std::function<void()> &step)
 
 Link &TForm2::link() const { return cm_.link; }
 
-TextGrid &TForm2::grid() const { return *cm_.db.StringGrid1; }
+TextTable &TForm2::grid() const { return cm_.db.workingSet; }
 
 void TForm2::setLabel(QLabel *l, const QString &text)
 {

@@ -21,7 +21,7 @@ class Link;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class TextGrid;
+class TextTable;
 
 class TForm2 : public QWidget {
 public:
@@ -74,7 +74,7 @@ protected:
 private:
     void endOnError(const std::function<void()> &step);
     Link &link() const;
-    TextGrid &grid() const;
+    TextTable &grid() const;
     void buildControls();
     void setLabel(QLabel *l, const QString &text);
     bool claimLink();

@@ -64,8 +64,8 @@ private slots:
         QVERIFY(f->started);
         QCOMPARE(f->windowTitle(), QStringLiteral("TAVO   databáze DEMO"));
         QCOMPARE(f->Label1->text(), QStringLiteral("Archivní sestava: arch1"));
-        QCOMPARE(f->StringGrid1->cell(1, 0), QStringLiteral("Kód"));
-        QCOMPARE(f->StringGrid1->cell(3, 0), QStringLiteral("Příjmení"));
+        QCOMPARE(f->db.workingSet.cell(1, 0), QStringLiteral("Kód"));
+        QCOMPARE(f->db.workingSet.cell(3, 0), QStringLiteral("Příjmení"));
         QCOMPARE(f->db.Table2.displayLabel(2), QStringLiteral("Příjmení"));
         QCOMPARE(f->db.Table3.displayLabel(5), QStringLiteral("Kódů"));
         QCOMPARE(f->db.Table1.displayLabel(0), QStringLiteral("Slot"));
@@ -96,7 +96,7 @@ private slots:
     {
         open();
         loginAs(QString());
-        form1()->StringGrid1->setCell(1, 4, QStringLiteral("ABCD"));
+        form1()->db.workingSet.setCell(1, 4, QStringLiteral("ABCD"));
         form1()->close();
         QFile f(path("DEMOpracovni.csv"));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -125,8 +125,8 @@ private slots:
         writeFile("DEMOpracovni.csv", "a;b;c;d\r\nmaster;1111;0101;Novák\r\n");
         open();
         loginAs(QString());
-        QCOMPARE(form1()->StringGrid1->cell(1, 1), QStringLiteral("1111"));
-        QCOMPARE(form1()->StringGrid1->cell(1, 0), QStringLiteral("Kód"));  // the headings win
+        QCOMPARE(form1()->db.workingSet.cell(1, 1), QStringLiteral("1111"));
+        QCOMPARE(form1()->db.workingSet.cell(1, 0), QStringLiteral("Kód"));  // the headings win
     }
 
     void menuItemsAndSpeedButtons()
@@ -167,17 +167,17 @@ private slots:
         open();
         loginAs(QString());
         TForm1 *f = form1();
-        f->StringGrid1->setCell(1, 9, QStringLiteral("ABC"));
+        f->db.workingSet.setCell(1, 9, QStringLiteral("ABC"));
         op.answers = {IDNO};
         f->menuItem(QStringLiteral("Vymazatpracovnsestavu1"))->trigger();
         QCOMPARE(op.lastText(), QStringLiteral("Opravdu si přejete vymazat pracovní sestavu?"));
         QCOMPARE(op.shown.last().title, QStringLiteral("Dotaz"));
-        QCOMPARE(f->StringGrid1->cell(1, 9), QStringLiteral("ABC"));
+        QCOMPARE(f->db.workingSet.cell(1, 9), QStringLiteral("ABC"));
         op.answers = {IDYES};
         f->menuItem(QStringLiteral("Vymazatpracovnsestavu1"))->trigger();
-        QCOMPARE(f->StringGrid1->cell(1, 9), QString());
-        QCOMPARE(f->StringGrid1->cell(0, 9), QStringLiteral("009"));
-        QCOMPARE(f->StringGrid1->cell(1, 0), QStringLiteral("Kód"));
+        QCOMPARE(f->db.workingSet.cell(1, 9), QString());
+        QCOMPARE(f->db.workingSet.cell(0, 9), QStringLiteral("009"));
+        QCOMPARE(f->db.workingSet.cell(1, 0), QStringLiteral("Kód"));
 
         op.answers = {IDYES};
         f->menuItem(QStringLiteral("VymazatArchivnsestavu1"))->trigger();

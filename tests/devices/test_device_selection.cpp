@@ -6,7 +6,6 @@
 #include "records/working_set.h"
 #include "sim/sim_bus.h"
 #include "tests/support/scripted_operator.h"
-#include "ui/text_grid.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,11 +19,9 @@ private slots:
     void init()
     {
         dir = std::make_unique<QTemporaryDir>();
-        grid.reset(createWorkingSetGrid());
         db = std::make_unique<Database>();
         db->programFolder = dir->path() + QLatin1Char('/');
         db->databaseFolder = dir->path();
-        db->StringGrid1 = grid.get();
         db->headingRefresh = [this] { ++refreshes; };
         db->Table1.setTableName(QStringLiteral("arch1"));
         db->Table2.setTableName(QStringLiteral("DEMOosoby"));
@@ -127,7 +124,6 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<TextGrid> grid;
     std::unique_ptr<Database> db;
     std::unique_ptr<Link> link;
     std::unique_ptr<CodeMemory> cm;

@@ -24,7 +24,7 @@ QString flagText16(quint16 flags)
 }
 
 // Every slot of the working set holds texts a read must replace.
-void fillOld(TextGrid &g)
+void fillOld(TextTable &g)
 {
     for (int r = 1; r <= 510; ++r) {
         g.setCell(1, r, QStringLiteral("old"));

@@ -103,7 +103,7 @@ private slots:
         TForm6 f(h, file(), [] {});
         f.show();
         f.StringGrid3->setFocus();
-        f.StringGrid3->editItem(f.StringGrid3->item(1, 2));
+        f.StringGrid3->edit(f.StringGrid3->model()->index(1, 2));
         QWidget *editor = f.focusWidget();
         QVERIFY(editor && editor != f.StringGrid3);
         QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("Kód klíče"));
@@ -168,7 +168,7 @@ private slots:
         for (int i = 0; i < 26; ++i) {
             QWidget *w = f.focusWidget();
             HeadingGrid *grid = gridOf(w);  // the grid itself or the editor of one of its cells
-            visited << (grid ? grid->objectName() + u':' + QString::number(grid->currentColumn()) : w->objectName());
+            visited << (grid ? grid->objectName() + u':' + QString::number(grid->col()) : w->objectName());
             QTest::keyClick(w, Qt::Key_Tab);
         }
         QStringList expected;

@@ -1,15 +1,15 @@
-// The working-set grid and its file: exact bytes, line ends, short and long files.
+// The working set as a value and its file: exact bytes, line ends, short and long files.
 #include "records/working_set.h"
 #include "tests/support/test_files.h"
 #include "core/cp1250.h"
-#include "ui/text_grid.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 namespace {
-std::unique_ptr<TextGrid> emptyGrid() { return std::make_unique<TextGrid>(4, SlotCount + 1, 1, 1); }
+// Empty texts everywhere, labels included.
+std::unique_ptr<TextTable> emptySet() { return std::make_unique<TextTable>(4, SlotCount + 1); }
 } // namespace
 
 class TestWorkingSet : public QObject {
@@ -17,7 +17,7 @@ class TestWorkingSet : public QObject {
 private slots:
     void slotLabels()
     {
-        std::unique_ptr<TextGrid> g(createWorkingSetGrid());
+        auto g = std::make_unique<WorkingSet>();
         QCOMPARE(g->rowCount(), 511);
         QCOMPARE(g->columnCount(), 4);
         QCOMPARE(g->cell(0, 1), QStringLiteral("master"));
@@ -25,13 +25,16 @@ private slots:
         QCOMPARE(g->cell(0, 99), QStringLiteral("099"));
         QCOMPARE(g->cell(0, 510), QStringLiteral("510"));
         QCOMPARE(slotNumber(1), QStringLiteral("001"));
+        // The labels and the headings are fixed for the grid that shows them.
+        QVERIFY(g->isFixed(0, 5) && g->isFixed(2, 0));
+        QVERIFY(!g->isFixed(1, 1) && !g->isFixed(3, 510));
     }
 
-    void emptyGridIs2555Bytes()
+    void emptySetIs2555Bytes()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("DEMOpracovni.csv"));
-        auto g = emptyGrid();
+        auto g = emptySet();
         QVERIFY(SaveWorkingSet(*g, path));
         const QByteArray bytes = readFile(path);
         QCOMPARE(bytes.size(), 2555);
@@ -42,7 +45,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("x.csv"));
-        std::unique_ptr<TextGrid> g(createWorkingSetGrid());
+        auto g = std::make_unique<WorkingSet>();
         g->setCell(0, 0, QStringLiteral("Pozice"));
         g->setCell(3, 0, QStringLiteral("Příjmení"));
         g->setCell(1, 1, QStringLiteral("12AB000000000000"));
@@ -54,7 +57,7 @@ private slots:
         QVERIFY(bytes.startsWith(toCp1250(QStringLiteral("Pozice;;;Příjmení\r\nmaster;12AB000000000000;1000000000000001;NovákDvořák\r\n"))));
         QVERIFY(bytes.endsWith(toCp1250(QStringLiteral("510;;;Žluťoučký\r\n"))));
 
-        auto back = emptyGrid();
+        auto back = emptySet();
         LoadWorkingSet(*back, path);
         for (int r = 0; r <= SlotCount; ++r)
             for (int c = 0; c < 4; ++c)
@@ -72,7 +75,7 @@ private slots:
     void lineEnds()
     {
         QFETCH(QByteArray, eol);
-        auto g = emptyGrid();
+        auto g = emptySet();
         fillWorkingSet(*g, "H0;H1;H2;H3" + eol + "master;AB;01;" + toCp1250(QStringLiteral("Novák")) + eol + "002;CD" + eol);
         QCOMPARE(g->cell(3, 0), QStringLiteral("H3"));
         QCOMPARE(g->cell(1, 1), QStringLiteral("AB"));
@@ -82,7 +85,7 @@ private slots:
 
     void shortLinesAndExtraFields()
     {
-        auto g = emptyGrid();
+        auto g = emptySet();
         g->setCell(2, 1, QStringLiteral("keep2"));
         g->setCell(3, 1, QStringLiteral("keep3"));
         g->setCell(1, 3, QStringLiteral("untouched"));
@@ -96,7 +99,7 @@ private slots:
 
     void missingFileChangesNothing()
     {
-        std::unique_ptr<TextGrid> g(createWorkingSetGrid());
+        auto g = std::make_unique<WorkingSet>();
         g->setCell(1, 5, QStringLiteral("ABC"));
         LoadWorkingSet(*g, QStringLiteral("/nonexistent/DEMOpracovni.csv"));
         QCOMPARE(g->cell(1, 5), QStringLiteral("ABC"));
@@ -108,13 +111,13 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("big.csv"));
-        auto g = emptyGrid();
+        auto g = emptySet();
         const QString longText(200, QLatin1Char('n'));
         for (int r = 1; r <= SlotCount; ++r)
             g->setCell(3, r, longText + QString::number(r));
         QVERIFY(SaveWorkingSet(*g, path));
         QVERIFY(readFile(path).size() > 100000);
-        auto back = emptyGrid();
+        auto back = emptySet();
         LoadWorkingSet(*back, path);
         QCOMPARE(back->cell(3, 510), longText + QStringLiteral("510"));
     }
@@ -122,7 +125,7 @@ private slots:
     void failedSaveReportsAndKeepsTheOldFile()
     {
         QTemporaryDir dir;
-        auto g = emptyGrid();
+        auto g = emptySet();
         QString reason;
         QVERIFY(!SaveWorkingSet(*g, dir.filePath(QStringLiteral("missing/folder/x.csv")), &reason));
         QVERIFY(!reason.isEmpty());
@@ -136,7 +139,7 @@ private slots:
 
     void clearKeepsHeadings()
     {
-        std::unique_ptr<TextGrid> g(createWorkingSetGrid());
+        auto g = std::make_unique<WorkingSet>();
         g->setCell(1, 0, QStringLiteral("Kód"));
         g->setCell(0, 7, QStringLiteral("xx"));
         g->setCell(1, 7, QStringLiteral("AB"));

@@ -99,7 +99,7 @@ struct ProgramFixture {
     TForm2 *form2() const { return program->window<TForm2>(); }
     TForm3 *form3() const { return program->window<TForm3>(); }
     TForm4 *form4() const { return program->window<TForm4>(); }
-    TextGrid &grid() const { return *form1()->StringGrid1; }
+    TextTable &grid() const { return form1()->db.workingSet; }
     Table &devices() const { return form1()->db.Table3; }
 
     void trigger(const char *menuItem) { form1()->menuItem(QString::fromLatin1(menuItem))->trigger(); }
