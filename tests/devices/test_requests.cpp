@@ -1,6 +1,7 @@
 // The bytes of every request builder: command, data bytes Q0.., big-endian
 // addresses and memory selectors.
 #include "devices/code_memory/requests.h"
+#include "devices/event_memory/requests.h"
 
 #include <QtTest>
 
@@ -50,6 +51,17 @@ private slots:
         QTest::newRow("relay test") << tavoM::relayTest(10, 0x05, 0x80) << 131 << hex("0A0580");
         QTest::newRow("last codes read") << tavoM::lastCodesRead() << 143 << QByteArray();
         QTest::newRow("last codes release") << tavoM::lastCodesRelease() << 142 << QByteArray();
+
+        // TAVO-B: the date of one event, and where the block transfer reads a block.
+        QTest::newRow("date of event 64 from the card") << tavoB::readEventDate(64, false) << 146 << hex("000005F855");
+        QTest::newRow("date of event 40 from the event buffer")
+            << tavoB::readEventDate(40, true) << 146 << hex("00000088A4");
+        const auto block = [](const BlockTransfer::Place &p) { return bus::readBlock(p.address, p.selector); };
+        QTest::newRow("newest block from the event buffer") << block(tavoB::eventBlock(33, true)) << 149
+                                                            << hex("00000010A4");
+        QTest::newRow("block of events 33..64 from the card") << block(tavoB::eventBlock(33, false)) << 149
+                                                              << hex("0000040055");
+        QTest::newRow("the ring's last block") << block(tavoB::eventBlock(3999969, false)) << 149 << hex("03D0900055");
     }
     void builders()
     {
