@@ -3,6 +3,7 @@
 #include "ui/operator.h"
 
 #include <QCheckBox>
+#include <QFile>
 
 namespace {
 FieldDef text(const char *name, int width) { return FieldDef{QString::fromLatin1(name), 'C', width, 0}; }
@@ -29,19 +30,31 @@ QList<FieldDef> deviceFields()
     return {text("ZA0", 10), text("ZA1", 30), text("ZA2", 20), text("ZA3", 3), text("ZA4", 3), text("ZA5", 3)};
 }
 
+// The slots are filled under a name of their own and the table is then copied
+// into place whole, so a crash or a full disk never leaves an archive set
+// with fewer than its 510 slots.
 void createArchiveTable(const QString &folder, const QString &name)
 {
-    Table::create(folder, name, archiveFields());
     Table t;
     t.setDatabaseFolder(folder);
-    t.setTableName(name);
-    t.open();
-    for (int n = 1; n <= SlotCount; ++n) {
-        t.append();
-        t.setFieldText(0, slotNumber(n));
-        t.post();
+    t.setTableName(QStringLiteral("~") + name);
+    Table::create(folder, t.tableName(), archiveFields());
+    try {
+        t.open();
+        for (int n = 1; n <= SlotCount; ++n) {
+            t.append();
+            t.setFieldText(0, slotNumber(n));
+            t.post();
+        }
+        t.close();
+        Table::copyTable(folder, t.tableName(), name);
+    } catch (...) {
+        t.cancel();
+        t.close();
+        QFile::remove(t.filePath());
+        throw;
     }
-    t.close();
+    QFile::remove(t.filePath());
 }
 
 void Database::loadWorkingSet(const QString &name)
