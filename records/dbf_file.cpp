@@ -137,8 +137,10 @@ void writeWhole(const QString &path, const QByteArray &bytes)
 {
     if (fileInUse(path))
         failOn(path, QStringLiteral("Tabulka %1 je používána jiným programem"));
+    // A failing flush is not seen by commit(), which would then put a cut
+    // file in place: a full disk leaves a short file behind otherwise.
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() || !out.commit())
         failOn(path, QStringLiteral("Tabulku %1 nelze zapsat"));
 }
 } // namespace
