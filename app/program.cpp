@@ -50,8 +50,9 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         d.form10 = create<TForm10>(f.programFolder);
         d.form11 = create<TForm11>(f.db);
         create<TForm13>();
-        create<TForm14>();
-        create<TForm12>();
+        const auto selectDevice = [&f] { f.codeMemory.selectDevice(); };
+        d.form14 = create<TForm14>(f.link, selectDevice);
+        d.form12 = create<TForm12>(f.link, selectDevice);
         create<TForm15>();
         create<TForm16>();
         f.codeMemory.form17 = create<TForm17>(f.codeMemory);

@@ -1,6 +1,8 @@
 #include "core/handler.h"
 #include "app/tform1.h"
 #include "devices/code_memory/tform2.h"
+#include "devices/event_memory/tform12.h"
+#include "devices/event_memory/tform14.h"
 #include "exchange/tform10.h"
 #include "exchange/tform8.h"
 #include "link/port_ini.h"
@@ -95,8 +97,8 @@ QList<MenuDef> mainMenu()
           {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", &TForm1::V1Click}}},
         {"TAVOB1", "TAVO-&B",
          {{"CteniUdalosti", "Čtení &Událostí", nullptr},
-          {"NastaveniCasu", "&Nastavení času", nullptr},
-          {"AktivaceTAVOB", "&Aktivace TAVO-B", nullptr}}},
+          {"NastaveniCasu", "&Nastavení času", &TForm1::NastaveniCasuClick},
+          {"AktivaceTAVOB", "&Aktivace TAVO-B", &TForm1::AktivaceTAVOBClick}}},
         {"Info1", "&Info",
          {{"Oprogramu1", "&O programu", &TForm1::Oprogramu1Click},
           {"Npovda1", "&Nápověda", &TForm1::Npovda1Click}}},
@@ -365,6 +367,10 @@ void TForm1::StringGrid1SelectCell(int, int row) { insertionRow = row; }
 void TForm1::NastDatabzi1Click() { dialogs_.form11->show(); }
 
 void TForm1::UloitDatabzi1Click() { dialogs_.form9->show(); }
+
+void TForm1::NastaveniCasuClick() { dialogs_.form14->NastaveniCasuClick(); }
+
+void TForm1::AktivaceTAVOBClick() { dialogs_.form12->AktivaceTAVOBClick(); }
 
 void TForm1::Vymazatpracovnsestavu1Click()
 {

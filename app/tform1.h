@@ -24,6 +24,8 @@ class TForm8;
 class TForm9;
 class TForm10;
 class TForm11;
+class TForm12;
+class TForm14;
 
 // The windows the main window shows; created after it, in the start-up order.
 struct Dialogs {
@@ -34,6 +36,8 @@ struct Dialogs {
     TForm9 *form9 = nullptr;
     TForm10 *form10 = nullptr;
     TForm11 *form11 = nullptr;
+    TForm12 *form12 = nullptr;
+    TForm14 *form14 = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -85,6 +89,8 @@ public:
     void DetekceSite1Click();
     void Testrel1Click() { codeMemory.Testrel1Click(); }
     void V1Click() { codeMemory.V1Click(); }
+    void NastaveniCasuClick();
+    void AktivaceTAVOBClick();
     void CheckBox1Click();
     void StringGrid1SelectCell(int col, int row);
     void NastDatabzi1Click();

@@ -62,6 +62,29 @@ private slots:
         QTest::newRow("block of events 33..64 from the card") << block(tavoB::eventBlock(33, false)) << 149
                                                               << hex("0000040055");
         QTest::newRow("the ring's last block") << block(tavoB::eventBlock(3999969, false)) << 149 << hex("03D0900055");
+
+        // TAVO-B: the clock (its address bytes zero), the header of the card and
+        // of the device event buffer, and the set-up's writes into the buffer.
+        QTest::newRow("read clock") << tavoB::readClock() << 146 << hex("00000000A2");
+        QTest::newRow("write clock 24.12.2007 18:30:00")
+            << tavoB::writeClock({0x07, 0x12, 0x24, 0x18, 0x30, 0x00}) << 148 << hex("0000071224183000" "00000000" "A2");
+        QTest::newRow("write clock, bytes that travel escaped")
+            << tavoB::writeClock({0x7B, 0x7C, 0x7D, 0xFF, 0x01, 0x59}) << 148 << hex("00007B7C7DFF0159" "00000000" "A2");
+        QTest::newRow("card identification") << tavoB::readIdentification(85) << 146 << hex("0000000855");
+        QTest::newRow("card pointers") << tavoB::readPointers(85) << 146 << hex("0000000055");
+        QTest::newRow("device identification") << tavoB::readIdentification(164) << 146 << hex("00000008A4");
+        QTest::newRow("device pointers") << tavoB::readPointers(164) << 146 << hex("00000000A4");
+        QTest::newRow("write identification")
+            << tavoB::writeIdentification({0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}) << 148
+            << hex("0123456789ABCDEF" "00000008" "A4");
+        QTest::newRow("write start values: first 1, last 0") << tavoB::writePointers(1, 0) << 148
+                                                            << hex("00000200000001F0" "00000000" "A4");
+        QTest::newRow("write first 1, last 100") << tavoB::writePointers(1, 100) << 148
+                                                 << hex("0000020000000830" "00000000" "A4");
+        QTest::newRow("write the ring's end") << tavoB::writePointers(3999969, 4000000) << 148
+                                              << hex("03D0900003D091F0" "00000000" "A4");
+        QTest::newRow("write past the ring, unchanged") << tavoB::writePointers(4000001, 99999999) << 148
+                                                        << hex("03D092005F5E11E0" "00000000" "A4");
     }
     void builders()
     {
