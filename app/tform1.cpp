@@ -73,14 +73,14 @@ QList<MenuDef> mainMenu()
         {"Pkaz1", "&Transport dat",
          {{"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", &TForm1::ZapisTabulkyDoPameti1Click},
           {"CteniTabulkyZpameti1", "&Načtení Pracovní sestavy ze zařízení", &TForm1::CteniTabulkyZpameti1Click},
-          {"ZkopirovaniPracovniSestavyDoArchivni1", "Zkopírování &Pracovní sestavy do Archivní", nullptr},
-          {"ZkoprovaniArchivniSestavydopracovn1", "Zkopírování &Archivní sestavy do Pracovní", nullptr}}},
+          {"ZkopirovaniPracovniSestavyDoArchivni1", "Zkopírování &Pracovní sestavy do Archivní", &TForm1::Image1Click},
+          {"ZkoprovaniArchivniSestavydopracovn1", "Zkopírování &Archivní sestavy do Pracovní", &TForm1::Image2Click}}},
         {"Pomcky1", "&Pomůcky",
          {{"Najtzznam1", "&Najít záznam", nullptr},
-          {"Poravnatarchivnapracovnsetavu1", "&Porovnat archivní a pracovní sestavu", nullptr},
-          {"Najtpjmenpodlekdu1", "&Vyplnit příjmení podle kódu", nullptr},
-          {"Vyhledatduplicitnkdyvpracovnsestav1", "Vyhledat &Duplicitní kódy v Pracovní sestavě", nullptr},
-          {"VyhledatduplicitnkdyvSeznamuosob1", "Vyhledat Duplicitní kódy v &Seznamu osob", nullptr}}},
+          {"Poravnatarchivnapracovnsetavu1", "&Porovnat archivní a pracovní sestavu", &TForm1::Image7Click},
+          {"Najtpjmenpodlekdu1", "&Vyplnit příjmení podle kódu", &TForm1::Image4Click},
+          {"Vyhledatduplicitnkdyvpracovnsestav1", "Vyhledat &Duplicitní kódy v Pracovní sestavě", &TForm1::Image6Click},
+          {"VyhledatduplicitnkdyvSeznamuosob1", "Vyhledat Duplicitní kódy v &Seznamu osob", &TForm1::Image5Click}}},
         {"Mazn1", "&Mazání tabulek",
          {{"Vymazatpracovnsestavu1", "&Vymazat Pracovní sestavu", &TForm1::Vymazatpracovnsestavu1Click},
           {"VymazatArchivnsestavu1", "Vymazat &Archivní sestavu", &TForm1::VymazatArchivnsestavu1Click},
@@ -165,6 +165,7 @@ TForm1::TForm1(const QString &exePath, std::unique_ptr<SerialPort> port, QWidget
     db.reportSaveFailure = [this](const QString &f, const QString &r) { reportSaveFailure(f, r); };
     buildControls();
     buildMenu();
+    bindSetTools();
     db.CheckBox1 = CheckBox1;
 }
 
@@ -354,12 +355,6 @@ void TForm1::reportSaveFailure(const QString &file, const QString &reason)
 bool TForm1::ask(const QString &question)
 {
     return op().messageBox(QStringLiteral("Dotaz"), question, MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-void TForm1::CheckBox1Click()
-{
-    if (db.Table2.active())
-        db.Table2.setIndexFieldNames(CheckBox1->isChecked() ? QStringLiteral("OS2") : QStringLiteral("OS1"));
 }
 
 void TForm1::StringGrid1SelectCell(int, int row) { insertionRow = row; }

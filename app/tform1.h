@@ -11,6 +11,7 @@
 #include <QMainWindow>
 
 class DBGrid;
+struct Finding;
 class DBNavigator;
 class QAction;
 class QCheckBox;
@@ -91,8 +92,17 @@ public:
     void V1Click() { codeMemory.V1Click(); }
     void NastaveniCasuClick();
     void AktivaceTAVOBClick();
-    void CheckBox1Click();
     void StringGrid1SelectCell(int col, int row);
+    // The set tools (set_commands.cpp).
+    void DBGrid1DblClick();
+    void DBGrid2DblClick();
+    void Image1Click();
+    void Image2Click();
+    void Image7Click();
+    void Image4Click();
+    void Image6Click();
+    void Image5Click();
+    void CheckBox1Click();
     void NastDatabzi1Click();
     void UloitDatabzi1Click();
     void Vymazatpracovnsestavu1Click();
@@ -111,6 +121,8 @@ protected:
 private:
     void buildControls();
     void buildMenu();
+    void bindSetTools();
+    void selectFinding(const Finding &f);
     QToolButton *addSpeedButton(int n, int x, int y, const QString &hint, int icon);
     bool ask(const QString &question);
     void reportSaveFailure(const QString &file, const QString &reason);

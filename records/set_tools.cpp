@@ -70,9 +70,14 @@ void copyWorkingToArchive(const TextTable &set, Table &archive)
     for (int n = 1; n <= SlotCount; ++n) {
         archive.gotoBookmark(slotRecords[n - 1]);
         archive.edit();
-        archive.setFieldText(SlotField, slotNumber(n));
-        archive.setFieldText(CodeField, set.cell(CodeCol, n));
-        archive.setFieldText(FlagsField, set.cell(FlagsCol, n));
+        try {
+            archive.setFieldText(SlotField, slotNumber(n));
+            archive.setFieldText(CodeField, set.cell(CodeCol, n));
+            archive.setFieldText(FlagsField, set.cell(FlagsCol, n));
+        } catch (...) {
+            archive.cancel();  // the slot keeps what it held; those before stay written
+            throw;
+        }
         archive.post();
     }
 }
