@@ -50,19 +50,19 @@ QList<MenuDef> mainMenu()
          {{"NastDatabzi1", "&Načíst Databázi ...", &TForm1::NastDatabzi1Click},
           {"UloitDatabzi1", "&Uložit Databázi jako ...", &TForm1::UloitDatabzi1Click},
           {"N6", "-", nullptr},
-          {"ImportovatPracovniSestavu", "Importovat &Pracovní sestavu", nullptr},
-          {"ExportovatPracovniSestavu", "&Exportovat Pracovní sestavu", nullptr},
+          {"ImportovatPracovniSestavu", "Importovat &Pracovní sestavu", &TForm1::ImportovatPracovniSestavuClick},
+          {"ExportovatPracovniSestavu", "&Exportovat Pracovní sestavu", &TForm1::ExportovatPracovniSestavuClick},
           {"N5", "-", nullptr},
-          {"ImportovatArchivniSestavu", "&Importovat Archivní sestavu", nullptr},
-          {"ExportovatArchivniSestavu", "Exportovat &Archivní sestavu", nullptr},
+          {"ImportovatArchivniSestavu", "&Importovat Archivní sestavu", &TForm1::ImportovatArchivniSestavuClick},
+          {"ExportovatArchivniSestavu", "Exportovat &Archivní sestavu", &TForm1::ExportovatArchivniSestavuClick},
           {"N1", "-", nullptr},
-          {"ImportovatSeznamOsob", "Importovat Seznam oso&b", nullptr},
-          {"ImportovatDoSeznamuOsob", "Importovat do &Seznamu osob", nullptr},
-          {"ExportovatSeznamOsob1", "Exportovat Seznam &Osob", nullptr},
+          {"ImportovatSeznamOsob", "Importovat Seznam oso&b", &TForm1::ImportovatSeznamOsobClick},
+          {"ImportovatDoSeznamuOsob", "Importovat do &Seznamu osob", &TForm1::ImportovatDoSeznamuOsobClick},
+          {"ExportovatSeznamOsob1", "Exportovat Seznam &Osob", &TForm1::ExportovatSeznamOsob1Click},
           {"N4", "-", nullptr},
-          {"ImportovatSeznamZarizeni", "I&mportovat Seznam zařízení", nullptr},
-          {"ImportovatDoSeznamuZarizeni", "Importovat do Seznamu &Zařízení", nullptr},
-          {"ExportovatSeznamZarizeni", "E&xportovat Seznam zařízení", nullptr},
+          {"ImportovatSeznamZarizeni", "I&mportovat Seznam zařízení", &TForm1::ImportovatSeznamZarizeniClick},
+          {"ImportovatDoSeznamuZarizeni", "Importovat do Seznamu &Zařízení", &TForm1::ImportovatDoSeznamuZarizeniClick},
+          {"ExportovatSeznamZarizeni", "E&xportovat Seznam zařízení", &TForm1::ExportovatSeznamZarizeniClick},
           {"N3", "-", nullptr},
           {"TiskPracovniSestavy", "&Tisk Pracovní sestavy", nullptr},
           {"TiskArchivniSestavy", "Tis&k Archivní sestavy", nullptr},
@@ -167,6 +167,11 @@ TForm1::TForm1(const QString &exePath, std::unique_ptr<SerialPort> port, QWidget
     buildMenu();
     bindSetTools();
     db.CheckBox1 = CheckBox1;
+    exchange.DBGrid1 = DBGrid1;
+    exchange.DBGrid2 = DBGrid2;
+    exchange.DBGrid3 = DBGrid3;
+    exchange.DBNavigator1 = DBNavigator1;
+    exchange.DBNavigator2 = DBNavigator2;
 }
 
 TForm1::~TForm1()

@@ -3,6 +3,7 @@
 // headings, folders, the link) and the menu and buttons that start every action.
 
 #include "devices/code_memory/code_memory.h"
+#include "exchange/exchange_commands.h"
 #include "link/link.h"
 #include "records/database.h"
 #include "records/headings.h"
@@ -59,6 +60,7 @@ public:
     Database db;
     Link link;
     CodeMemory codeMemory{link, db};
+    Exchange exchange{db, headings};
     bool started = false;
     int insertionRow = 1;
 
@@ -113,6 +115,17 @@ public:
     void Nastavenkomunikace1Click();
     void Oprogramu1Click();
     void Npovda1Click();
+    // CSV import and export.
+    void ImportovatPracovniSestavuClick() { exchange.ImportovatPracovniSestavuClick(); }
+    void ExportovatPracovniSestavuClick() { exchange.ExportovatPracovniSestavuClick(); }
+    void ImportovatArchivniSestavuClick() { exchange.ImportovatArchivniSestavuClick(); }
+    void ExportovatArchivniSestavuClick() { exchange.ExportovatArchivniSestavuClick(); }
+    void ImportovatSeznamOsobClick() { exchange.ImportovatSeznamOsobClick(); }
+    void ImportovatDoSeznamuOsobClick() { exchange.ImportovatDoSeznamuOsobClick(); }
+    void ExportovatSeznamOsob1Click() { exchange.ExportovatSeznamOsob1Click(); }
+    void ImportovatSeznamZarizeniClick() { exchange.ImportovatSeznamZarizeniClick(); }
+    void ImportovatDoSeznamuZarizeniClick() { exchange.ImportovatDoSeznamuZarizeniClick(); }
+    void ExportovatSeznamZarizeniClick() { exchange.ExportovatSeznamZarizeniClick(); }
 
 protected:
     void showEvent(QShowEvent *e) override;
