@@ -49,12 +49,14 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         d.form9 = create<TForm9>(f.db);
         d.form10 = create<TForm10>(f.programFolder);
         d.form11 = create<TForm11>(f.db);
-        create<TForm13>();
+        d.form13 = create<TForm13>(EventReadingContext{f.link, f.db, [&f] { f.codeMemory.selectDevice(); },
+                                                       [&f] { return f.codeMemory.deviceName; }});
         const auto selectDevice = [&f] { f.codeMemory.selectDevice(); };
         d.form14 = create<TForm14>(f.link, selectDevice);
         d.form12 = create<TForm12>(f.link, selectDevice);
-        create<TForm15>();
-        create<TForm16>();
+        d.form13->summerSetting = [clock = d.form14] { return clock->summerSetting(); };
+        d.form13->form15 = create<TForm15>(*d.form13);
+        d.form13->form16 = create<TForm16>(*d.form13);
         f.codeMemory.form17 = create<TForm17>(f.codeMemory);
         f.codeMemory.form18 = create<TForm18>(f.codeMemory);
         f.setDialogs(d);

@@ -2,6 +2,7 @@
 #include "app/tform1.h"
 #include "devices/code_memory/tform2.h"
 #include "devices/event_memory/tform12.h"
+#include "devices/event_memory/tform13.h"
 #include "devices/event_memory/tform14.h"
 #include "exchange/tform10.h"
 #include "exchange/tform8.h"
@@ -96,7 +97,7 @@ QList<MenuDef> mainMenu()
           {"Testrel1", "&Test relé", &TForm1::Testrel1Click},
           {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", &TForm1::V1Click}}},
         {"TAVOB1", "TAVO-&B",
-         {{"CteniUdalosti", "Čtení &Událostí", nullptr},
+         {{"CteniUdalosti", "Čtení &Událostí", &TForm1::CteniUdalostiClick},
           {"NastaveniCasu", "&Nastavení času", &TForm1::NastaveniCasuClick},
           {"AktivaceTAVOB", "&Aktivace TAVO-B", &TForm1::AktivaceTAVOBClick}}},
         {"Info1", "&Info",
@@ -367,6 +368,8 @@ void TForm1::StringGrid1SelectCell(int, int row) { insertionRow = row; }
 void TForm1::NastDatabzi1Click() { dialogs_.form11->show(); }
 
 void TForm1::UloitDatabzi1Click() { dialogs_.form9->show(); }
+
+void TForm1::CteniUdalostiClick() { dialogs_.form13->CteniUdalostiClick(); }
 
 void TForm1::NastaveniCasuClick() { dialogs_.form14->NastaveniCasuClick(); }
 

@@ -27,6 +27,7 @@ class TForm9;
 class TForm10;
 class TForm11;
 class TForm12;
+class TForm13;
 class TForm14;
 
 // The windows the main window shows; created after it, in the start-up order.
@@ -39,6 +40,7 @@ struct Dialogs {
     TForm10 *form10 = nullptr;
     TForm11 *form11 = nullptr;
     TForm12 *form12 = nullptr;
+    TForm13 *form13 = nullptr;
     TForm14 *form14 = nullptr;
 };
 
@@ -92,6 +94,7 @@ public:
     void DetekceSite1Click();
     void Testrel1Click() { codeMemory.Testrel1Click(); }
     void V1Click() { codeMemory.V1Click(); }
+    void CteniUdalostiClick();
     void NastaveniCasuClick();
     void AktivaceTAVOBClick();
     void StringGrid1SelectCell(int col, int row);

@@ -149,7 +149,7 @@ private slots:
             {"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", true},
             {"Testrel1", "&Test relé", true},
             {"VystnaposledypiloenKdyzezazen1", "&Načíst naposledy přiložené kódy ze zařízení", true},
-            {"CteniUdalosti", "Čtení &Událostí", false},
+            {"CteniUdalosti", "Čtení &Událostí", true},
         };
         for (const Item &i : items) {
             QAction *a = f->menuItem(QString::fromLatin1(i.name));

@@ -1,0 +1,109 @@
+#include "devices/event_memory/tform16.h"
+
+#include "core/error.h"
+#include "core/handler.h"
+#include "devices/event_memory/event_list.h"
+#include "devices/event_memory/tform13.h"
+#include "ui/operator.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace tavob;
+
+namespace {
+QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QLineEdit *edit(QWidget *parent, const char *name, const QRect &at, bool enabled)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setGeometry(at);
+    e->setEnabled(enabled);
+    return e;
+}
+} // namespace
+
+TForm16::TForm16(TForm13 &reading, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
+      reading_(reading)
+{
+    setObjectName(QStringLiteral("Form16"));
+    setWindowTitle(QStringLiteral("Uložit události"));
+    setFixedSize(248, 186);
+    Label3 = label(this, "Label3", QStringLiteral("Lze uložit maximálně 10 000 událostí najednou."), 8, 8);
+    Label3->setWordWrap(true);
+    Label3->setGeometry(8, 8, 232, 30);
+    Label1 = label(this, "Label1", QStringLiteral("Uložit události:"), 8, 44);
+    Edit1 = edit(this, "Edit1", QRect(8, 62, 81, 21), true);
+    Edit3 = edit(this, "Edit3", QRect(96, 62, 144, 21), false);
+    Label2 = label(this, "Label2", QStringLiteral("až"), 8, 88);
+    Edit2 = edit(this, "Edit2", QRect(8, 106, 81, 21), true);
+    Edit4 = edit(this, "Edit4", QRect(96, 106, 144, 21), false);
+    Button1 = new QPushButton(QStringLiteral("&OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(86, 148, 75, 25);
+    connectHandler(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    connectHandler(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
+    connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+void TForm16::prepare()
+{
+    const TextTable &list = reading_.events;
+    Edit1->setText(list.cell(ColEvent, 1));
+    Edit2->setText(list.cell(ColEvent, MaxSave));
+    Edit3->setText(rowDateTimeText(list, 1));
+    Edit4->setText(rowDateTimeText(list, MaxSave));
+    show();
+}
+
+void TForm16::Edit1Change() { designate(Edit1, Edit3, SaveFirstRow); }
+
+void TForm16::Edit2Change() { designate(Edit2, Edit4, SaveLastRow); }
+
+// The row of the typed event, counted on across the end of the ring from the
+// event in row 1, and its date and time beside it.
+void TForm16::designate(QLineEdit *e, QLineEdit *dateEdit, qint32 &row)
+{
+    if (e->text().isEmpty())
+        return;
+    const TextTable &list = reading_.events;
+    row = rowOfEvent(strToInt(e->text()), strToInt(list.cell(ColEvent, 1)));
+    dateEdit->setText(rowDateTimeText(list, row));
+}
+
+void TForm16::refuse(QLineEdit *e, QLineEdit *dateEdit, const QString &text)
+{
+    e->clear();
+    dateEdit->clear();
+    op().messageBox(QStringLiteral("Upozornění"), text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The piece must have been read, in reading order, and hold at most 10,000 rows.
+void TForm16::Button1Click()
+{
+    const qint32 rows = reading_.NextRow - 1;
+    const QString notRead = QStringLiteral("Událost nebyla načtena ze zařízení.");
+    if (SaveFirstRow > rows)
+        refuse(Edit1, Edit3, notRead);
+    else if (SaveLastRow > rows)
+        refuse(Edit2, Edit4, notRead);
+    else if (SaveLastRow < SaveFirstRow)
+        refuse(Edit2, Edit4, QStringLiteral("Události je nutné ukládat v pořadí, v jakém byly načteny."));
+    else if (SaveLastRow - SaveFirstRow + 1 > MaxSave)
+        refuse(Edit2, Edit4, QStringLiteral("Najednou lze uložit maximálně 10 000 událostí."));
+    else {
+        reading_.writeRows(SaveFirstRow, SaveLastRow);
+        close();
+    }
+}
