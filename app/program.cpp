@@ -43,7 +43,7 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         d.form2 = create<TForm2>(f.codeMemory);
         f.codeMemory.form3 = create<TForm3>(f.codeMemory);
         f.codeMemory.form4 = create<TForm4>(f.codeMemory, QList<QWidget *>{f.DBGrid3, f.DBNavigator2});
-        create<TForm5>();
+        d.form5 = create<TForm5>(f.db, f.headings);
         d.form6 = create<TForm6>(f.headings, f.settingsFile(), [&f] { f.headingRefresh(); });
         d.form8 = create<TForm8>(f.programFolder);
         d.form9 = create<TForm9>(f.db);

@@ -5,6 +5,7 @@
 #include "devices/event_memory/tform13.h"
 #include "devices/event_memory/tform14.h"
 #include "exchange/tform10.h"
+#include "exchange/tform5.h"
 #include "exchange/tform8.h"
 #include "link/port_ini.h"
 #include "link/port_setup_dialog.h"
@@ -77,7 +78,7 @@ QList<MenuDef> mainMenu()
           {"ZkopirovaniPracovniSestavyDoArchivni1", "Zkopírování &Pracovní sestavy do Archivní", &TForm1::Image1Click},
           {"ZkoprovaniArchivniSestavydopracovn1", "Zkopírování &Archivní sestavy do Pracovní", &TForm1::Image2Click}}},
         {"Pomcky1", "&Pomůcky",
-         {{"Najtzznam1", "&Najít záznam", nullptr},
+         {{"Najtzznam1", "&Najít záznam", &TForm1::Image3Click},
           {"Poravnatarchivnapracovnsetavu1", "&Porovnat archivní a pracovní sestavu", &TForm1::Image7Click},
           {"Najtpjmenpodlekdu1", "&Vyplnit příjmení podle kódu", &TForm1::Image4Click},
           {"Vyhledatduplicitnkdyvpracovnsestav1", "Vyhledat &Duplicitní kódy v Pracovní sestavě", &TForm1::Image6Click},
@@ -412,6 +413,13 @@ void TForm1::UzivatelskeNastaveniClick() { dialogs_.form6->show(); }
 void TForm1::Oprogramu1Click() { dialogs_.form8->show(); }
 
 void TForm1::Npovda1Click() { dialogs_.form10->show(); }
+
+void TForm1::Image3Click()
+{
+    dialogs_.form5->show();
+    dialogs_.form5->raise();
+    dialogs_.form5->activateWindow();
+}
 
 void TForm1::ZapisTabulkyDoPameti1Click() { dialogs_.form2->ZapisTabulkyDoPameti1Click(); }
 

@@ -20,6 +20,7 @@ class QLabel;
 class QToolButton;
 class TextGrid;
 class TForm2;
+class TForm5;
 class TForm6;
 class TForm7;
 class TForm8;
@@ -33,6 +34,7 @@ class TForm14;
 // The windows the main window shows; created after it, in the start-up order.
 struct Dialogs {
     TForm2 *form2 = nullptr;
+    TForm5 *form5 = nullptr;
     TForm6 *form6 = nullptr;
     TForm7 *form7 = nullptr;
     TForm8 *form8 = nullptr;
@@ -118,6 +120,8 @@ public:
     void Nastavenkomunikace1Click();
     void Oprogramu1Click();
     void Npovda1Click();
+    // Record search.
+    void Image3Click();
     // CSV import and export.
     void ImportovatPracovniSestavuClick() { exchange.ImportovatPracovniSestavuClick(); }
     void ExportovatPracovniSestavuClick() { exchange.ExportovatPracovniSestavuClick(); }
