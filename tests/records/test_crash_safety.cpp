@@ -534,18 +534,25 @@ private slots:
         QFETCH(int, tmpfsKiB);
         QTemporaryDir tmp;
         QString folder = tmp.path();
+        struct Unmount {
+            QByteArray path;
+            ~Unmount()
+            {
+                if (!path.isEmpty())
+                    umount2(path.constData(), MNT_DETACH);
+            }
+        } unmount;
         if (tmpfsKiB) {
             folder = tmp.filePath("disk");
             QVERIFY(QDir().mkdir(folder));
             const QByteArray options = "size=" + QByteArray::number(tmpfsKiB) + "k";
             if (mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) != 0)
                 QSKIP("a tmpfs cannot be mounted here");
+            unmount.path = QFile::encodeName(folder);
         }
         makeFiles(folder);
         int failures = 0;
         runToEnd(folder, fileSizeLimit, 0, &failures);
-        if (tmpfsKiB)
-            umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
         QVERIFY2(failures > 0, "the disk never filled");
         qInfo("%d operations failed, each reported", failures);
     }
