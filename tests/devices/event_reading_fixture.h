@@ -32,6 +32,8 @@ struct EventReadingFixture : ProgramFixture {
     void startWithDevice(TavoBDevice *d = nullptr)
     {
         setUp();
+        op.fileNames.clear();
+        op.fileRequests.clear();
         if (d)
             bus->add(std::unique_ptr<SimDevice>(d));
         device = d ? d : &bus->addTavoB(255);
