@@ -44,7 +44,8 @@ void appendFieldLine(QByteArray &out, const QStringList &fields)
 bool writeWholeFile(const QString &fileName, const QByteArray &bytes, QString *reason)
 {
     QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    // commit() does not see a buffered write that failed (a full disk): flush first.
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
         return true;
     if (reason)
         *reason = file.errorString();

@@ -261,12 +261,14 @@ void DbfFile::reload()
 }
 
 // Reads no more than the file holds and allocates nothing a header merely claims.
+// The size is taken after the header: another program appends a record before
+// it counts it, so a count read first never claims more than the file holds.
 void DbfFile::readFrom(QFile &in)
 {
-    const qint64 size = in.size();
     if (!in.seek(0))
         fail(QStringLiteral("Tabulku %1 nelze přečíst"));
-    parseHeader(in, size);
+    parseHeader(in);
+    const qint64 size = in.size();
     const qint64 complete = (size - headerLength_) / recordLength_;
     count_ = qint32(qMin<qint64>(claimed_, complete));
     if (qint64(count_) * recordLength_ > MaxRecordBytes)
@@ -276,9 +278,10 @@ void DbfFile::readFrom(QFile &in)
         fail(QStringLiteral("Tabulku %1 nelze přečíst"));
 }
 
-void DbfFile::parseHeader(QFile &in, qint64 size)
+void DbfFile::parseHeader(QFile &in)
 {
     const QByteArray first = in.read(32);
+    const qint64 size = in.size();
     const uchar version = first.isEmpty() ? 0 : uchar(first[0]);
     if (first.size() < 32 || !(isDbase3(version) || isLevel7(version)))
         fail(QStringLiteral("Soubor %1 není tabulka dBase"));

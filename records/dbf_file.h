@@ -102,7 +102,7 @@ public:
 
 private:
     void readFrom(QFile &in);
-    void parseHeader(QFile &in, qint64 size);
+    void parseHeader(QFile &in);
     void parseFields(const QByteArray &bytes, int start, int size);
     void findCodePage(uchar version);
     void clearIndexFlag();
