@@ -24,6 +24,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
@@ -140,6 +142,97 @@ QString folderOf(const QString &exePath)
     return f;
 }
 
+// Column widths in the program's own font (the layout's widths were measured
+// in another): a key code column holds 16 of its widest digit, a flag column
+// 16 flags, and every column at least its heading, so that no heading is cut
+// to where it cannot be told from its neighbours.
+constexpr int TextPad = 12;  // the cell's margins and the editor's frame
+
+int textWidth(const QWidget *grid, const QString &text)
+{
+    return grid->fontMetrics().horizontalAdvance(text) + TextPad;
+}
+
+int codeWidth(const QWidget *grid)
+{
+    int widest = 0;
+    for (QChar digit : QStringLiteral("0123456789ABCDEF"))
+        widest = std::max(widest, textWidth(grid, QString(16, digit)));
+    return widest;
+}
+
+// What a column holds, as the widest text it should show whole.
+enum class Holds { Code, Flags, Number, Name };
+
+int columnWidth(const QWidget *grid, const QString &heading, Holds holds)
+{
+    int least = 0;
+    switch (holds) {
+    case Holds::Code: least = codeWidth(grid); break;
+    case Holds::Flags: least = textWidth(grid, QStringLiteral("0000000000000000")); break;
+    case Holds::Number: least = textWidth(grid, QStringLiteral("000")); break;
+    case Holds::Name: least = textWidth(grid, QStringLiteral("Procházková")); break;
+    }
+    return std::max(least, textWidth(grid, heading));
+}
+
+QList<int> columnWidths(const QWidget *grid, const Headings &h, int row, const QList<Holds> &holds)
+{
+    QList<int> widths;
+    for (int c = 0; c < holds.size(); ++c)
+        widths << columnWidth(grid, h.at(c, row), holds[c]);
+    return widths;
+}
+
+// The width a table grid needs to show these columns beside its record indicator and scroll bar.
+int gridWidth(const QTableView *grid, const QList<int> &widths)
+{
+    const int indicator = grid->verticalHeader()->isHidden() ? 0 : std::max(16, grid->verticalHeader()->sizeHint().width());
+    int w = 2 * grid->frameWidth() + indicator + grid->verticalScrollBar()->sizeHint().width();
+    for (int c : widths)
+        w += c;
+    return w;
+}
+
+using H = Holds;
+const QList<Holds> archiveHolds{H::Number, H::Code, H::Flags};
+const QList<Holds> personHolds{H::Number, H::Code, H::Name, H::Name, H::Name, H::Name, H::Name, H::Name, H::Name};
+const QList<Holds> deviceHolds{H::Number, H::Name, H::Number, H::Number, H::Number, H::Number};
+const QList<Holds> workingHolds{H::Number, H::Code, H::Flags, H::Name};
+
+// The space a grid has beyond what its columns need goes to its name column.
+void fitColumns(QTableView *grid, QList<int> widths, int nameCol)
+{
+    widths[nameCol] += std::max(0, grid->width() - gridWidth(grid, widths));
+    if (auto *g = qobject_cast<DBGrid *>(grid))
+        g->setColumnWidths(widths);
+    else
+        static_cast<TextGrid *>(grid)->setColWidths(widths);
+}
+
+void fitColumns(TForm1 &f)
+{
+    const Headings &h = f.headings;
+    fitColumns(f.DBGrid1, columnWidths(f.DBGrid1, h, 1, archiveHolds), 1);
+    fitColumns(f.DBGrid2, columnWidths(f.DBGrid2, h, 2, personHolds), 2);
+    fitColumns(f.DBGrid3, columnWidths(f.DBGrid3, h, 3, deviceHolds), 1);
+    fitColumns(f.StringGrid1, columnWidths(f.StringGrid1, h, 0, workingHolds), 3);
+}
+
+// The person list gets the width its columns need (the window stays within a
+// 1366 x 768 screen), the device list below it the same right edge; the
+// buttons at their right ends move with them.
+void widenLists(TForm1 &f)
+{
+    constexpr int MostRight = 1340;
+    const int need = gridWidth(f.DBGrid2, columnWidths(f.DBGrid2, f.headings, 2, personHolds));
+    const int dx = std::clamp(need - f.DBGrid2->width(), 0, MostRight - f.DBGrid2->geometry().right());
+    f.DBGrid2->resize(f.DBGrid2->width() + dx, f.DBGrid2->height());
+    f.DBGrid3->resize(f.DBGrid2->geometry().right() - f.DBGrid3->x() + 1, f.DBGrid3->height());
+    for (int n : {8, 9, 12, 13})
+        f.speedButton(n)->move(f.speedButton(n)->x() + dx, f.speedButton(n)->y());
+}
+
 QLabel *label(const QString &text, int x, int y, QWidget *parent)
 {
     auto *l = new QLabel(text, parent);
@@ -200,13 +293,10 @@ void TForm1::buildControls()
 
     DBGrid1 = new DBGrid(c);
     DBGrid1->setGeometry(0, 28, 356, 296);
-    DBGrid1->setColumnWidths({44, 140, 140});
     DBGrid2 = new DBGrid(c);
     DBGrid2->setGeometry(374, 28, 582, 296);
-    DBGrid2->setColumnWidths({34, 118, 61, 52, 52, 40, 40, 36, 49});
     DBGrid3 = new DBGrid(c);
     DBGrid3->setGeometry(463, 352, 493, 287);
-    DBGrid3->setColumnWidths({35, 79, 46, 62, 0, 65});
     DBNavigator1 = new DBNavigator(c);
     DBNavigator1->setGeometry(660, 0, 196, 28);
     DBNavigator2 = new DBNavigator(c);
@@ -223,14 +313,15 @@ void TForm1::buildControls()
     connectHandler(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
 
     StringGrid1 = new TextGrid(&db.workingSet, c);
-    StringGrid1->setColWidths({50, 124, 124, 110});
     StringGrid1->setRowHeights(18);
     StringGrid1->setGeometry(0, 352, 444, 287);
     connectHandler(StringGrid1, &TextGrid::cellSelected, this, [this](int col, int row) { StringGrid1SelectCell(col, row); });
 
     for (const SpeedDef &s : speedDefs)
         addSpeedButton(s.n, s.x, s.y, QString::fromUtf8(s.hint), s.icon);
-    c->setMinimumSize(964, 645);
+    widenLists(*this);
+    c->setMinimumSize(DBGrid2->geometry().right() + 9, 645);
+    fitColumns(*this);
     setTabOrder(DBGrid1, DBGrid2);
     setTabOrder(DBGrid2, StringGrid1);
     setTabOrder(StringGrid1, DBGrid3);
@@ -333,6 +424,7 @@ void TForm1::headingRefresh()
     setWindowTitle(QStringLiteral("TAVO   databáze ") + db.databaseName);
     Label1->setText(QStringLiteral("Archivní sestava: ") + db.Table1.tableName());
     Label1->adjustSize();
+    fitColumns(*this);
 }
 
 bool TForm1::FormCloseQuery()

@@ -13,6 +13,17 @@ constexpr int Columns = 5;
 constexpr int AddressCol = 1, RelayCol = 2, CountCol = 3, VersionCol = 4;
 // Device-list fields ZA3, ZA4, ZA5.
 constexpr int AddressField = 3, RelayField = 4, CountField = 5;
+
+const char *const Titles[Columns] = {"Pořadí", "Síťová adresa", "Čas relé", "Počet kódů", "SW verze"};
+
+// Each column shows its title whole in the program's font, and at least three digits.
+QList<int> columnWidths(const QWidget *grid)
+{
+    QList<int> widths;
+    for (const char *title : Titles)
+        widths << std::max(70, grid->fontMetrics().horizontalAdvance(QString::fromUtf8(title)) + 12);
+    return widths;
+}
 } // namespace
 
 TForm4::TForm4(CodeMemory &cm, QList<QWidget *> deviceListViews, QWidget *parent)
@@ -21,7 +32,7 @@ TForm4::TForm4(CodeMemory &cm, QList<QWidget *> deviceListViews, QWidget *parent
     setWindowTitle(QStringLiteral("Detekovaná zařízení"));
     StringGrid1 = new TextGrid(Columns, 1, 1, 1, this);
     StringGrid1->setGeometry(0, 0, 468, 297);
-    StringGrid1->setColWidths(QList<int>(Columns, 70));
+    StringGrid1->setColWidths(columnWidths(StringGrid1));
     StringGrid1->setRowHeights(18);
     Button2 = new QPushButton(QStringLiteral("&Přidat tabulku do seznamu zařízení"), this);
     Button2->move(7, 302);
@@ -39,9 +50,8 @@ TForm4::TForm4(CodeMemory &cm, QList<QWidget *> deviceListViews, QWidget *parent
 void TForm4::startScan()
 {
     StringGrid1->setRowCountAll(1);
-    const QStringList titles{"Pořadí", "Síťová adresa", "Čas relé", "Počet kódů", "SW verze"};
     for (int c = 0; c < Columns; ++c)
-        StringGrid1->setCell(c, 0, titles[c]);
+        StringGrid1->setCell(c, 0, QString::fromUtf8(Titles[c]));
     show();
 }
 

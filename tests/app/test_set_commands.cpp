@@ -336,6 +336,37 @@ private slots:
         QCOMPARE(grid().rowCount(), 511);
     }
 
+    // In the program's font every key code and flag column shows 16 of its
+    // widest characters, every heading is whole, and the main window and the
+    // scan's window fit a 1366 x 768 screen.
+    void gridsAreLegible()
+    {
+        auto least = [](const QWidget *g, const QString &text) { return g->fontMetrics().horizontalAdvance(text) + 6; };
+        int code = 0;
+        for (QChar digit : QStringLiteral("0123456789ABCDEF"))
+            code = std::max(code, least(form1()->DBGrid2, QString(16, digit)));
+        const QString flags(16, QLatin1Char('0'));
+        const QList<QTableView *> grids{form1()->DBGrid1, form1()->DBGrid2, form1()->DBGrid3, form1()->StringGrid1};
+        for (QTableView *g : grids) {
+            QAbstractItemModel *m = g->model();
+            for (int c = 0; c < m->columnCount(); ++c) {
+                const QString heading = g == form1()->StringGrid1 ? grid().cell(c, 0) : m->headerData(c, Qt::Horizontal).toString();
+                QVERIFY2(g->columnWidth(c) >= least(g, heading), qPrintable(heading));
+            }
+        }
+        for (QTableView *g : {grids[0], grids[1], grids[3]})
+            QVERIFY(g->columnWidth(1) >= code);
+        for (QTableView *g : {grids[0], grids[3]})
+            QVERIFY(g->columnWidth(2) >= least(g, flags));
+        QVERIFY(form1()->width() <= 1366 && form1()->height() <= 768 - 40);
+
+        TextGrid *scan = form4()->StringGrid1;
+        form4()->startScan();
+        for (int c = 0; c < scan->colCount(); ++c)
+            QVERIFY2(scan->columnWidth(c) >= least(scan, scan->cell(c, 0)), qPrintable(scan->cell(c, 0)));
+        form4()->hide();
+    }
+
     void sortBox()
     {
         form1()->CheckBox1->click();
