@@ -133,6 +133,11 @@ public:
     void ImportovatSeznamZarizeniClick() { exchange.ImportovatSeznamZarizeniClick(); }
     void ImportovatDoSeznamuZarizeniClick() { exchange.ImportovatDoSeznamuZarizeniClick(); }
     void ExportovatSeznamZarizeniClick() { exchange.ExportovatSeznamZarizeniClick(); }
+    // Printed reports.
+    void TiskPracovniSestavyClick() { exchange.TiskPracovniSestavyClick(); }
+    void TiskArchivniSestavyClick() { exchange.TiskArchivniSestavyClick(); }
+    void TiskSeznamuOsobClick() { exchange.TiskSeznamuOsobClick(); }
+    void TiskSeznamuZarizeniClick() { exchange.TiskSeznamuZarizeniClick(); }
 
 protected:
     void showEvent(QShowEvent *e) override;

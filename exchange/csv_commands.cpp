@@ -1,9 +1,8 @@
 #include "exchange/exchange_commands.h"
 #include "exchange/csv_exchange.h"
+#include "exchange/views_away.h"
 #include "core/field_lines.h"
 #include "records/database.h"
-#include "ui/db_grid.h"
-#include "ui/db_navigator.h"
 #include "ui/operator.h"
 
 #include <QDir>
@@ -11,41 +10,6 @@
 
 namespace {
 const QString InitialDir = QStringLiteral("c:\\Kel-Tavo");
-
-// Hides the table's grid and navigator and unbinds them from the table until
-// the command ends, however it ends.
-class ViewsAway {
-public:
-    ViewsAway(DBGrid *grid, DBNavigator *navigator, DataSet *table) : grid_(grid), navigator_(navigator), table_(table)
-    {
-        if (grid_) {
-            grid_->hide();
-            grid_->setTable(nullptr);
-        }
-        if (navigator_) {
-            navigator_->hide();
-            navigator_->setTable(nullptr);
-        }
-    }
-    ~ViewsAway()
-    {
-        if (grid_) {
-            grid_->setTable(table_);
-            grid_->show();
-        }
-        if (navigator_) {
-            navigator_->setTable(table_);
-            navigator_->show();
-        }
-    }
-    ViewsAway(const ViewsAway &) = delete;
-    ViewsAway &operator=(const ViewsAway &) = delete;
-
-private:
-    DBGrid *grid_;
-    DBNavigator *navigator_;
-    DataSet *table_;
-};
 
 // The whole file, or nothing when it cannot be read.
 bool readWhole(const QString &file, QByteArray *bytes)

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's exchange commands: CSV import and export of the four
-// record sets (menu "Soubor") and their printed reports, on the records the
+// record sets (menu "Soubor") and their printed reports (PrintDialog1 is the
+// operator service's print dialog), on the records the
 // main window owns. Each handler runs synchronously; the table's grid and
 // navigator are hidden and let go of the table while it runs, so the record
 // moves do not redraw them.
@@ -37,6 +38,11 @@ public:
     void ImportovatDoSeznamuZarizeniClick();
     void ExportovatSeznamZarizeniClick();
 
+    void TiskPracovniSestavyClick();
+    void TiskArchivniSestavyClick();
+    void TiskSeznamuOsobClick();
+    void TiskSeznamuZarizeniClick();
+
     // The column headings of set k (1 archive set, 2 person list, 3 device list), one per field.
     QStringList setHeadings(int k, int fields) const;
 
@@ -47,4 +53,5 @@ private:
     void appendingImport(int k, Table &t);
     void replacingImport(int k, Table &t, const QString &question);
     bool writeExport(const QString &file, const QByteArray &bytes);
+    void printTable(int k, Table &t);
 };
