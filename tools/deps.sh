@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(cmake g++ make qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite xvfb xauth socat
       poppler-utils fontconfig fonts-dejavu-core fonts-wine gdal-bin python3-dbf
-      clang-14 libclang-rt-14-dev)
+      clang-14 libclang-rt-14-dev libreoffice-calc-nogui)
 missing=()
 for p in "${pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then
