@@ -78,6 +78,7 @@ TForm5::TForm5(Database &db, const Headings &headings, QWidget *parent)
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
     DBGrid1->setWordWrap(false);
+    DBGrid1->horizontalHeader()->setResizeContentsPrecision(200);  // the first rows set the widths
 
     // Creation: the person list.
     tableName = db_.Table2.tableName();
@@ -158,6 +159,7 @@ void TForm5::Image1Click()
         titles << (i < Headings::Cols ? headings_.at(i, setNumber) : QString());
     result_->setTitles(titles);
     DBGrid1->setModel(result_.get());
+    DBGrid1->resizeColumnsToContents();
     if (result_->rowCount() > 0)
         DBGrid1->setCurrentIndex(result_->index(0, 0));
 }

@@ -10,6 +10,7 @@
 #include "ui/db_navigator.h"
 
 #include <QCheckBox>
+#include <QToolButton>
 
 #include <QDir>
 #include <QtTest>
@@ -84,6 +85,18 @@ private slots:
         QFETCH(QStringList, fields);
         QFETCH(QStringList, values);
         QCOMPARE(recordValues(fields, 9), values);
+    }
+
+    void menuItemsAndSpeedButtonAreEnabled()
+    {
+        start();
+        for (const char *item : {"ImportovatPracovniSestavu", "ExportovatPracovniSestavu", "ImportovatArchivniSestavu",
+                                 "ExportovatArchivniSestavu", "ImportovatSeznamOsob", "ImportovatDoSeznamuOsob",
+                                 "ExportovatSeznamOsob1", "ImportovatSeznamZarizeni", "ImportovatDoSeznamuZarizeni",
+                                 "ExportovatSeznamZarizeni", "TiskPracovniSestavy", "TiskArchivniSestavy",
+                                 "TiskSeznamuOsob", "TiskSeznamuZarizeni", "Najtzznam1"})
+            QVERIFY2(form1()->menuItem(QString::fromLatin1(item))->isEnabled(), item);
+        QVERIFY(form1()->speedButton(11)->isEnabled());
     }
 
     void exportOfAnEmptyPersonListIsItsHeadingLine()
