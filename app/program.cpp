@@ -61,17 +61,18 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         f.codeMemory.form18 = create<TForm18>(f.codeMemory);
         f.setDialogs(d);
     } catch (...) {
-        qDeleteAll(windows_);
-        windows_.clear();
+        deleteWindows();
         throw;
     }
 }
 
-Program::~Program()
+Program::~Program() { deleteWindows(); }
+
+// The main window last: the dialogs hold references into it.
+void Program::deleteWindows()
 {
-    // The main window last: the dialogs hold references into it.
-    for (int i = windows_.size() - 1; i >= 0; --i)
-        delete windows_[i];
+    while (!windows_.isEmpty())
+        delete windows_.takeLast();
 }
 
 // The windows are laid out for a small sans-serif face. The Tahoma clone some

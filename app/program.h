@@ -31,6 +31,7 @@ public:
 
 private:
     template <class W, class... Args> W *create(Args &&...args);
+    void deleteWindows();
     TForm1 *form1_ = nullptr;
     QList<QWidget *> windows_;
 };
