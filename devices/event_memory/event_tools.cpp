@@ -14,6 +14,7 @@
 #include "ui/text_grid.h"
 
 #include <QCheckBox>
+#include <QHash>
 
 using namespace tavob;
 
@@ -23,51 +24,40 @@ constexpr int ReplyBytes = 20;
 QString warning() { return QStringLiteral("Upozornění"); }
 QString confirmation() { return QStringLiteral("Potvrzení"); }
 
-// The person list is looked up by code while the fill runs; the sort box and
-// the surname order come back afterwards, also when a look-up fails.
-class CodeOrder {
-public:
-    explicit CodeOrder(Database &db) : db_(db), sorted_(db.CheckBox1 && db.CheckBox1->isChecked())
-    {
-        if (db_.CheckBox1)
-            db_.CheckBox1->setChecked(false);
-        if (db_.Table2.active())
-            db_.Table2.setIndexFieldNames(QStringLiteral("OS1"));
-    }
-    ~CodeOrder()
-    {
-        if (!sorted_)
-            return;
-        db_.CheckBox1->setChecked(true);
-        if (db_.Table2.active())
-            db_.Table2.setIndexFieldNames(QStringLiteral("OS2"));
-    }
-    CodeOrder(const CodeOrder &) = delete;
-    CodeOrder &operator=(const CodeOrder &) = delete;
-
-private:
-    Database &db_;
-    bool sorted_;
-};
 } // namespace
 
-std::optional<QString> TForm13::surnameOf(const QString &code)
+// Each code's surname, from the person list's first record that holds it. The
+// list is read once for the whole fill; its current record and order stay.
+QHash<QString, QString> TForm13::surnamesByCode() const
 {
-    Table &persons = ctx_.db.Table2;
-    if (!persons.active() || !persons.findKey(code))
-        return std::nullopt;
-    return persons.fieldText(persons.fieldIndex(QStringLiteral("OS2")));
+    QHash<QString, QString> surnames;
+    QHash<QString, Table::Bookmark> from;
+    const Table &persons = ctx_.db.Table2;
+    if (!persons.active())
+        return surnames;
+    const int code = persons.fieldIndex(QStringLiteral("OS1")), surname = persons.fieldIndex(QStringLiteral("OS2"));
+    surnames.reserve(persons.recordCount());
+    for (int p = 0; p < persons.recordCount(); ++p) {
+        const QString c = persons.textAt(p, code);
+        const Table::Bookmark b = persons.bookmarkAt(p);
+        const auto it = from.constFind(c);
+        if (it != from.cend() && *it < b)
+            continue;
+        from.insert(c, b);
+        surnames.insert(c, persons.textAt(p, surname));
+    }
+    return surnames;
 }
 
 // After unknown codes the cursor stands on the code of the last one.
 void TForm13::Image2Click()
 {
     const int col = StringGrid1->col(), row = StringGrid1->row();
-    SurnameFill fill;
-    {
-        CodeOrder byCode(ctx_.db);
-        fill = fillSurnames(events, readingCount(), [this](const QString &code) { return surnameOf(code); });
-    }
+    const QHash<QString, QString> surnames = surnamesByCode();
+    const SurnameFill fill = fillSurnames(events, readingCount(), [&surnames](const QString &code) {
+        const auto it = surnames.constFind(code);
+        return it == surnames.cend() ? std::nullopt : std::optional<QString>(*it);
+    });
     if (fill.unknown == 0)
         op().messageBox(confirmation(), QStringLiteral("V seznamu událostí byly všechny přístupy provedeny známým kódem."),
                         MB_OK | MB_ICONINFORMATION);

@@ -15,6 +15,7 @@
 #include "devices/event_memory/event_list.h"
 #include "link/block_transfer.h"
 
+#include <QHash>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -135,7 +136,7 @@ private:
     void readDate(qint64 n);
     qint32 editNumber(QLineEdit *edit) const;
     qint32 readingCount() const { return NextRow - 1; }
-    std::optional<QString> surnameOf(const QString &code);
+    QHash<QString, QString> surnamesByCode() const;
     void moveStart(qint32 newFirst);
     void closeWithMessage(const QString &text);
 
