@@ -1,16 +1,8 @@
 #include "records/password_edit.h"
-#include "core/cp1250.h"
+#include "ui/cp1250_validator.h"
 
 #include <QLineEdit>
 #include <QValidator>
-
-namespace {
-class Cp1250Validator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override { return fitsCp1250(input) ? Acceptable : Invalid; }
-};
-} // namespace
 
 void makePasswordEdit(QLineEdit *edit)
 {

@@ -1,4 +1,5 @@
 #include "ui/db_grid.h"
+#include "ui/cp1250_validator.h"
 #include "ui/data_set.h"
 #include "core/cp1250.h"
 #include "core/error.h"
@@ -117,12 +118,6 @@ private:
 };
 
 namespace {
-// Keeps characters out of the editor that the table files could not hold.
-class Cp1250Validator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override { return fitsCp1250(input) ? Acceptable : Invalid; }
-};
 
 class FieldDelegate : public QStyledItemDelegate {
 public:

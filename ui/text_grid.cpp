@@ -1,5 +1,5 @@
 #include "ui/text_grid.h"
-#include "core/cp1250.h"
+#include "ui/cp1250_validator.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,12 +9,6 @@
 #include <algorithm>
 
 namespace {
-// Keeps characters out of the editor that the files could not hold.
-class Cp1250Validator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override { return fitsCp1250(input) ? Acceptable : Invalid; }
-};
 
 class CellDelegate : public QStyledItemDelegate {
 public:

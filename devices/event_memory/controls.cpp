@@ -1,4 +1,5 @@
 #include "devices/event_memory/controls.h"
+#include "ui/cp1250_validator.h"
 
 #include "core/cp1250.h"
 
@@ -8,14 +9,6 @@
 #include <QValidator>
 
 namespace tavob {
-
-namespace {
-class Cp1250Validator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override { return fitsCp1250(input) ? Acceptable : Invalid; }
-};
-} // namespace
 
 QLabel *addLabel(QWidget *parent, const char *name, const QString &text, int x, int y)
 {
