@@ -1,0 +1,299 @@
+// tavo-cli's jobs in-process on the simulated bus and virtual clock: the
+// arguments, the scan, the clocks, the working-set read and the verified
+// write, and the exit codes a script relies on.
+#include "cli/options.h"
+#include "cli/session.h"
+#include "core/clock.h"
+#include "devices/code_memory/entry_texts.h"
+#include "records/database.h"
+#include "records/working_set.h"
+#include "sim/sim_bus.h"
+#include "tests/support/table_helpers.h"
+#include "tests/support/test_files.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace cli;
+
+namespace {
+// The program folder: the DEMO device list with these devices (name, address).
+void writeDeviceList(const QString &folder, const QList<std::pair<QString, int>> &devices)
+{
+    Table::create(folder, Database::deviceTableName(QStringLiteral("DEMO")), deviceFields());
+    Table t;
+    t.setDatabaseFolder(folder);
+    t.setTableName(Database::deviceTableName(QStringLiteral("DEMO")));
+    t.open();
+    int n = 0;
+    for (const auto &[name, address] : devices)
+        addRecord(t, {QString::number(++n), name, QStringLiteral("arch1"), QString::number(address),
+                      QStringLiteral("5"), QStringLiteral("510")});
+    t.close();
+}
+
+Options options(const QStringList &args)
+{
+    QString error;
+    const auto o = parseArguments(args, &error);
+    if (!o)
+        qFatal("bad arguments in a test: %s", qPrintable(error));
+    return *o;
+}
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+    VirtualClock vc;
+    std::unique_ptr<QTemporaryDir> dir;
+    sim::SimBus *bus = nullptr;
+    std::unique_ptr<Link> link;
+    QString out, err;
+
+    QString folder() const { return dir->path() + QLatin1Char('/'); }
+
+    // Runs the command to its end on the virtual clock; returns its exit code.
+    int run(const QStringList &args)
+    {
+        Options o = options(args);
+        o.folder = dir->path();
+        QTextStream outStream(&out), errStream(&err);
+        Session s(*link, o, outStream, errStream);
+        s.start();
+        if (!vc.advanceUntil([&] { return s.finished(); }, 120000, 5))
+            qWarning("the command did not end");
+        return s.finished() ? s.exitCode() : -1;
+    }
+
+private slots:
+    void init()
+    {
+        setTheClock(&vc);
+        vc.setWallNow(QDateTime(QDate(2026, 1, 15), QTime(12, 0)));
+        dir = std::make_unique<QTemporaryDir>();
+        auto port = std::make_unique<sim::SimBus>();
+        bus = port.get();
+        link = std::make_unique<Link>(std::move(port));
+        out.clear();
+        err.clear();
+        writeDeviceList(dir->path(), {{QStringLiteral("Vrátnice"), 1}, {QStringLiteral("Sklad"), 5}});
+    }
+    void cleanup()
+    {
+        link.reset();
+        setTheClock(nullptr);
+    }
+
+    void arguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("scan") << QStringList{"scan"} << true;
+        QTest::newRow("clock all") << QStringList{"clock", "--all"} << true;
+        QTest::newRow("write verify") << QStringList{"write-set", "--device", "Sklad", "--verify", "--file", "f.csv"} << true;
+        QTest::newRow("port and folder") << QStringList{"read-set", "--device", "A", "--port", "COM2", "--folder", "/x"} << true;
+        QTest::newRow("no command") << QStringList{"--all"} << false;
+        QTest::newRow("unknown command") << QStringList{"events", "--all"} << false;
+        QTest::newRow("device and all") << QStringList{"clock", "--all", "--device", "A"} << false;
+        QTest::newRow("neither device nor all") << QStringList{"set-clock"} << false;
+        QTest::newRow("scan takes no device") << QStringList{"scan", "--all"} << false;
+        QTest::newRow("verify only on write") << QStringList{"read-set", "--device", "A", "--verify"} << false;
+        QTest::newRow("read-set of all") << QStringList{"read-set", "--all"} << false;
+        QTest::newRow("value missing") << QStringList{"read-set", "--device"} << false;
+        QTest::newRow("value is an option") << QStringList{"read-set", "--device", "--all"} << false;
+        QTest::newRow("two commands") << QStringList{"scan", "clock"} << false;
+        QTest::newRow("unknown option") << QStringList{"scan", "--fast"} << false;
+    }
+    void arguments()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, valid);
+        QString error;
+        QCOMPARE(parseArguments(args, &error).has_value(), valid);
+        QCOMPARE(error.isEmpty(), valid);
+    }
+
+    void scanListsEveryTavoMWithItsVersion()
+    {
+        bus->addTavoM(5).setConfiguration(5, 7, 300);
+        bus->addTavoM(200);
+        bus->addTavoB(1);
+        QCOMPARE(run({"scan"}), int(ExitOk));
+        QCOMPARE(out, QStringLiteral("Síťová adresa 5  Čas relé 7  Počet kódů 300  Verze 3\n"
+                                     "Síťová adresa 200  Čas relé 5  Počet kódů 510  Verze 3\n"));
+    }
+
+    void scanOfAnEmptyBusFails()
+    {
+        QCOMPARE(run({"scan"}), int(ExitFailure));
+        QVERIFY(err.contains(QStringLiteral("Nenalezeno žádné zařízení.")));
+    }
+
+    // Device standard time against the PC's local time, with the summer rule.
+    void clockShowsEachReadersDrift_data()
+    {
+        QTest::addColumn<QDateTime>("pc");
+        QTest::addColumn<int>("aheadS");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("winter, ahead") << QDateTime(QDate(2026, 1, 15), QTime(12, 0)) << 30
+                                       << QStringLiteral("Vrátnice: 15.01.2026   12:00:30  Odchylka od PC: +30 s\n");
+        QTest::newRow("summer, behind") << QDateTime(QDate(2026, 7, 1), QTime(12, 0)) << -75
+                                        << QStringLiteral("Vrátnice: 01.07.2026   11:58:45  Odchylka od PC: -75 s\n");
+    }
+    void clockShowsEachReadersDrift()
+    {
+        QFETCH(QDateTime, pc);
+        QFETCH(int, aheadS);
+        QFETCH(QString, line);
+        vc.setWallNow(pc);
+        const bool summer = pc.date().month() == 7;
+        bus->addTavoB(1).setClock(pc.addSecs(aheadS - (summer ? 3600 : 0)));
+        bus->addTavoM(5);
+        QCOMPARE(run({"clock", "--all"}), int(ExitOk));
+        QCOMPARE(out.section(QLatin1Char('\n'), 0, 0) + QLatin1Char('\n'), line);
+        QVERIFY2(out.contains(QStringLiteral("Sklad: TAVO-M, bez hodin\n")), qPrintable(out));
+        QVERIFY(err.isEmpty());
+    }
+
+    void clockOfASilentReaderFails()
+    {
+        bus->addTavoM(5);
+        QCOMPARE(run({"clock", "--all"}), int(ExitFailure));
+        QVERIFY(out.startsWith(QStringLiteral("Vrátnice: Zařízení neodpovídá.\n")));
+        QVERIFY(err.contains(QStringLiteral("Vrátnice: Zařízení neodpovídá.")));
+    }
+
+    void clockOfATavoMByNameFails()
+    {
+        bus->addTavoM(5);
+        QCOMPARE(run({"clock", "--device", "Sklad"}), int(ExitFailure));
+        QVERIFY(err.contains(QStringLiteral("není TAVO-B")));
+    }
+
+    // The PC's summer time goes into the device as standard time, 00:xx to the day before.
+    void setClockWritesStandardTime_data()
+    {
+        QTest::addColumn<QDateTime>("pc");
+        QTest::addColumn<QDateTime>("device");
+        QTest::newRow("winter") << QDateTime(QDate(2026, 1, 15), QTime(8, 5, 7)) << QDateTime(QDate(2026, 1, 15), QTime(8, 5, 7));
+        QTest::newRow("summer") << QDateTime(QDate(2026, 7, 1), QTime(12, 0)) << QDateTime(QDate(2026, 7, 1), QTime(11, 0));
+        QTest::newRow("summer after midnight") << QDateTime(QDate(2026, 7, 1), QTime(0, 30)) << QDateTime(QDate(2026, 6, 30), QTime(23, 30));
+    }
+    void setClockWritesStandardTime()
+    {
+        QFETCH(QDateTime, pc);
+        QFETCH(QDateTime, device);
+        vc.setWallNow(pc);
+        auto &b = bus->addTavoB(1);
+        b.setClock(QDateTime(QDate(2020, 3, 3), QTime(3, 3)));
+        const QDateTime start = vc.wallNow();
+        QCOMPARE(run({"set-clock", "--device", "Vrátnice"}), int(ExitOk));
+        const qint64 gone = start.secsTo(vc.wallNow());
+        const QDateTime held(b.clock().date(), b.clock().time());
+        QVERIFY2(qAbs(held.secsTo(device.addSecs(gone))) <= 1, qPrintable(held.toString(Qt::ISODate)));
+        QVERIFY2(out.contains(QStringLiteral("Odchylka od PC: 0 s")), qPrintable(out));
+    }
+
+    void readSetFillsTheFileFromTheCodeMemory()
+    {
+        auto &m = bus->addTavoM(5);
+        m.setCode(1, 0x1122334455667788ULL);
+        m.setCode(510, 0xA0B0C0D0E0F00102ULL);
+        const QString file = folder() + QStringLiteral("sklad.csv");
+        QCOMPARE(run({"read-set", "--device", "Sklad", "--out", file}), int(ExitOk));
+        WorkingSet set;
+        LoadWorkingSet(set, file);
+        QCOMPARE(set.cell(1, 1), QStringLiteral("1122334455667788"));
+        QCOMPARE(set.cell(1, 510), QStringLiteral("A0B0C0D0E0F00102"));
+        QCOMPARE(set.cell(1, 2), QStringLiteral("0000000000000000"));
+    }
+
+    void readSetFromASilentDeviceFailsAndWritesNothing()
+    {
+        const QString file = folder() + QStringLiteral("sklad.csv");
+        QCOMPARE(run({"read-set", "--device", "Sklad", "--out", file}), int(ExitFailure));
+        QVERIFY(err.contains(QStringLiteral("Sklad: Zařízení neodpovídá.")));
+        QVERIFY(!QFile::exists(file));
+    }
+
+    // Written slots arrive; a slot the device changes after the write is listed.
+    void writeSetVerifies_data()
+    {
+        QTest::addColumn<bool>("deviceChangesSlot");
+        QTest::newRow("all arrive") << false;
+        QTest::newRow("device changed slot 7") << true;
+    }
+    void writeSetVerifies()
+    {
+        QFETCH(bool, deviceChangesSlot);
+        auto &m = bus->addTavoM(5);
+        WorkingSet set;
+        set.setCell(1, 1, QStringLiteral("1122334455667788"));
+        set.setCell(2, 1, QStringLiteral("1000000001000000"));
+        set.setCell(1, 7, QStringLiteral("00000000000000AB"));
+        set.setCell(1, 510, QStringLiteral("FFEEDDCCBBAA9988"));
+        const QString file = folder() + QStringLiteral("nova.csv");
+        QVERIFY(SaveWorkingSet(set, file));
+
+        Options o = options({"write-set", "--device", "Sklad", "--file", file, "--verify"});
+        o.folder = dir->path();
+        QTextStream outStream(&out), errStream(&err);
+        Session s(*link, o, outStream, errStream);
+        s.start();
+        QVERIFY(vc.advanceUntil([&] { return out.contains(QStringLiteral("zapsáno 510 kódů")); }, 120000, 5));
+        QCOMPARE(m.code(1), 0x1122334455667788ULL);
+        QCOMPARE(flagText(quint8(m.entry(1)[8]), quint8(m.entry(1)[9])), QStringLiteral("1000000001000000"));
+        QCOMPARE(m.code(510), 0xFFEEDDCCBBAA9988ULL);
+        if (deviceChangesSlot)
+            m.setCode(7, 0x99);
+        QVERIFY(vc.advanceUntil([&] { return s.finished(); }, 120000, 5));
+        QCOMPARE(s.exitCode(), deviceChangesSlot ? int(ExitFailure) : int(ExitOk));
+        QCOMPARE(out.contains(QStringLiteral("Sklad: slot 007 se liší: zapsáno 00000000000000AB 0000000000000000, "
+                                             "v zařízení 0000000000000099 0000000000000000")),
+                 deviceChangesSlot);
+        QCOMPARE(out.count(QStringLiteral("se liší: zapsáno")), deviceChangesSlot ? 1 : 0);
+    }
+
+    // Requests 25 ms apart after each has left the line.
+    void writeSetPacesItsRequests()
+    {
+        bus->addTavoM(5);
+        const QString file = folder() + QStringLiteral("nova.csv");
+        QVERIFY(SaveWorkingSet(WorkingSet(), file));
+        QCOMPARE(run({"write-set", "--device", "Sklad", "--file", file}), int(ExitOk));
+        const auto &w = bus->writes();
+        int writes = 0;
+        for (size_t i = 1; i < w.size(); ++i) {
+            if (w[i - 1].bytes.size() < 10 || quint8(w[i - 1].bytes[2]) < 147 || quint8(w[i - 1].bytes[2]) > 148)
+                continue;
+            ++writes;
+            const qint64 gap = w[i].atUs - w[i - 1].atUs;
+            QVERIFY2(gap >= bus->lineTimeUs(int(w[i - 1].bytes.size())) + 25000, qPrintable(QString::number(gap)));
+        }
+        QCOMPARE(writes, 2 * SlotCount);
+    }
+
+    void failuresEndWithExitOne_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("portFails");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("port does not open") << QStringList{"scan"} << true << QStringLiteral("Unable to open com port (win error code: 2)");
+        QTest::newRow("device not on the list") << QStringList{"clock", "--device", "Kotelna"} << false
+                                                << QStringLiteral("Zařízení Kotelna není v seznamu zařízení.");
+        QTest::newRow("file to write missing") << QStringList{"write-set", "--device", "Sklad", "--file", "/nic/x.csv"}
+                                               << false << QStringLiteral("Soubor /nic/x.csv neexistuje.");
+    }
+    void failuresEndWithExitOne()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, portFails);
+        QFETCH(QString, message);
+        bus->setOpenFails(portFails);
+        QCOMPARE(run(args), int(ExitFailure));
+        QCOMPARE(err.trimmed(), message);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"
