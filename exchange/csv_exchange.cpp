@@ -84,24 +84,15 @@ QByteArray tableExportBytes(const QStringList &headings, const Table &table, int
 int appendImport(Table &table, const QByteArray &bytes)
 {
     const int fieldCount = table.fieldCount();
-    int added = 0;
-    table.last();
+    QList<QStringList> records;
     forEachExchangeLine(bytes, [&](int n, const QStringList &fields) {
-        const QStringList values = n > 0 ? recordValues(fields, fieldCount) : QStringList();
-        if (values.isEmpty())
-            return;
-        table.append();
-        try {
-            for (int i = 0; i < values.size(); ++i)
-                table.setFieldText(i, values[i]);
-            table.post();
-        } catch (...) {
-            table.cancel();
-            throw;
-        }
-        ++added;
+        QStringList values = n > 0 ? recordValues(fields, fieldCount) : QStringList();
+        if (!values.isEmpty())
+            records.append(std::move(values));
     });
-    return added;
+    table.last();
+    table.appendRecords(records);
+    return int(records.size());
 }
 
 int archiveImport(Table &table, const QByteArray &bytes)

@@ -478,6 +478,26 @@ qint32 DbfFile::appendRecord(const QByteArray &record)
     return count_++;
 }
 
+void DbfFile::appendRecords(const QByteArray &records)
+{
+    const qint32 n = qint32(records.size() / recordLength_);
+    if (n == 0)
+        return;
+    const qint64 start = headerLength_ + qint64(count_) * recordLength_;
+    clearIndexFlag();
+    const bool written = file_.seek(start) && file_.write(records + EndOfFile) == records.size() + 1;
+    // A write cut short (a full disk) still holds the records that reached the
+    // file whole, each counted, as when appended alone, once the byte after it got there too.
+    const qint32 whole = written ? n : qint32(qBound<qint64>(0, (file_.size() - start - 1) / recordLength_, qint64(n)));
+    if (whole > 0) {
+        writeCount(count_ + whole);
+        data_.append(records.constData(), qint64(whole) * recordLength_);
+        count_ += whole;
+    }
+    if (!written)
+        fail(QStringLiteral("Do tabulky %1 nelze zapisovat"));
+}
+
 void DbfFile::markDeleted(qint32 n)
 {
     writeDate();

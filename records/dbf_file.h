@@ -87,6 +87,11 @@ public:
     // Takes record n as read from the file by rereadRecord, without writing it.
     void keepRecord(qint32 n, const QByteArray &record);
     qint32 appendRecord(const QByteArray &record);         // its physical number
+    // Appends whole records (their bytes one after another) in one write and
+    // counts them once, the file ending as after appendRecord one by one.
+    // When the write fails, the records written whole are counted and kept
+    // before the error is raised.
+    void appendRecords(const QByteArray &records);
     void markDeleted(qint32 n);
     void removeAll();
 

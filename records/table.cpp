@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QSet>
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <vector>
 
@@ -302,6 +303,79 @@ struct Table::Impl {
             file.endAppend();
             throw;
         }
+    }
+    // The bytes of a record holding these texts, checked as setFieldText checks them.
+    QByteArray recordBytes(const QStringList &values) const
+    {
+        QByteArray record = file.blankRecord();
+        for (int i = 0; i < values.size(); ++i) {
+            requireField(i);
+            const DbfField &f = file.fields()[i];
+            if (f.type == 'M')
+                fail(QStringLiteral("Pole ") + f.name + QStringLiteral(" tabulky %1 je poznámka, kterou lze jen číst"));
+            if (!file.codePage().fits(values[i]))
+                fail(QStringLiteral("Text \"") + values[i] +
+                     QStringLiteral("\" nelze uložit do tabulky %1 v její kódové stránce ") +
+                     QString::fromLatin1(file.codePage().name()));
+            record.replace(f.offset, f.width, dbfFieldBytes(f, values[i], file.codePage()));
+        }
+        return record;
+    }
+    // New records n and on join every order: their keys sorted among themselves, then merged.
+    void addRecords(qint32 from)
+    {
+        for (Order &o : orders) {
+            if (o.czech)
+                appendKeys(o, from);
+            const size_t old = o.rows.size();
+            for (qint32 n = from; n < file.recordCount(); ++n)
+                if (!file.deleted(n))
+                    o.rows.push_back(n);
+            const auto lessIn = [&](qint32 a, qint32 b) { return less(o, a, b); };
+            if (o.field >= 0) {
+                std::sort(o.rows.begin() + qint64(old), o.rows.end(), lessIn);
+                std::inplace_merge(o.rows.begin(), o.rows.begin() + qint64(old), o.rows.end(), lessIn);
+            }
+        }
+    }
+    void appendKeys(Order &o, qint32 from)
+    {
+        const DbfField &f = file.fields()[o.field];
+        QHash<QString, QCollatorSortKey> known;
+        o.keys.reserve(size_t(file.recordCount()));
+        for (qint32 n = from; n < file.recordCount(); ++n) {
+            const QString text = dbfFieldText(f, file.record(n), file.codePage());
+            auto it = known.constFind(text);
+            if (it == known.constEnd())
+                it = known.insert(text, collator.sortKey(text));
+            o.keys.push_back(*it);
+        }
+    }
+    // Under the append lock as postInsert; the records stored before a failure join the orders.
+    void appendAll(const QByteArray &records, std::exception_ptr failure)
+    {
+        file.beginAppend();
+        try {
+            readAppended();
+            const qint32 mine = file.recordCount();
+            try {
+                file.appendRecords(records);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            file.endAppend();
+            addRecords(mine);
+            if (file.recordCount() > mine) {
+                pos = int(positionIn(orders[active], file.recordCount() - 1));
+                bof = eof = false;
+            }
+        } catch (...) {
+            file.endAppend();
+            throw;
+        }
+        notify(Change::Data);
+        if (failure)
+            std::rethrow_exception(failure);
     }
     void dropPending()
     {
@@ -691,6 +765,22 @@ void Table::insert()
 }
 
 void Table::append() { insert(); }
+
+void Table::appendRecords(const QList<QStringList> &records)
+{
+    d->requireActive();
+    d->postPending();
+    QByteArray bytes;
+    std::exception_ptr failure;
+    try {
+        bytes.reserve(qsizetype(records.size()) * d->file.recordLength());
+        for (const QStringList &values : records)
+            bytes += d->recordBytes(values);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    d->appendAll(bytes, failure);
+}
 
 void Table::post()
 {

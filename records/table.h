@@ -80,6 +80,12 @@ public:
     void edit() override;          // on an empty table this inserts
     void insert() override;        // a new empty record, current afterwards
     void append();
+    // Appends one record per list, its texts into the fields from the first on
+    // as setFieldText puts them, in one write under the append lock; the last
+    // of them becomes current. The file ends as after append and post record
+    // by record, and so does a failure: the records before the one that could
+    // not be stored are kept, the error is raised.
+    void appendRecords(const QList<QStringList> &records);
     void post() override;
     void cancel() override;
     void deleteRecord() override;  // marks the current record deleted

@@ -2,6 +2,7 @@
 // byte, the dialogs, the appending, replacing and archive imports, and files
 // that other programs save (LF or CR line ends, UTF-8 with a byte-order mark).
 #include "exchange/csv_exchange.h"
+#include "tests/records/file_size_limit.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/table_helpers.h"
 #include "tests/support/test_files.h"
@@ -222,6 +223,50 @@ private slots:
         QVERIFY(form1()->DBNavigator1->isVisibleTo(form1()));
         QCOMPARE(op.fileRequests.value(0).filter,
                  QStringLiteral("text oddělený středníkem (*.csv)|*.csv|všechny soubory (*.*)|*.*"));
+    }
+
+    // The records before one that cannot be stored stay in the list and in
+    // its file, and the failure is reported; the list is not left half-edited.
+    void importStopsAtARecordItCannotStore_data()
+    {
+        QTest::addColumn<QString>("third");  // surname of the third line
+        QTest::addColumn<int>("room");       // bytes the table file may grow by, -1 for no limit
+        QTest::addColumn<QString>("reason");
+        int record = 1;
+        for (const FieldDef &f : personFields())
+            record += f.width;
+        QTest::newRow("letter Windows-1250 cannot hold") << QStringLiteral("\u0416uk") << -1 << "nelze uložit";
+        QTest::newRow("full disk") << QStringLiteral("Třetí") << 2 * record << "nelze zapisovat";
+    }
+    void importStopsAtARecordItCannotStore()
+    {
+        QFETCH(QString, third);
+        QFETCH(int, room);
+        QFETCH(QString, reason);
+        start();
+        Table &t = form1()->db.Table2;
+        addRecord(t, {"0", "0000000000000099", "Stávající"});
+        const QString lines = PersonHeadings + "1;0000000000000001;První\r\n2;0000000000000002;Druhý\r\n" +
+                              "3;0000000000000003;" + third + "\r\n4;0000000000000004;Čtvrtý\r\n";
+        writeFile("in.csv", QByteArray("\xEF\xBB\xBF") + lines.toUtf8());
+        op.fileNames = {path("in.csv")};
+        {
+            std::unique_ptr<FileSizeLimit> full;
+            if (room >= 0)
+                full = std::make_unique<FileSizeLimit>(QFileInfo(t.filePath()).size() + room);
+            trigger("ImportovatDoSeznamuOsob");
+        }
+        QCOMPARE(op.shown.size(), 1);
+        QVERIFY2(op.shown[0].text.contains(reason), qPrintable(op.shown[0].text));
+        QCOMPARE(t.state(), Table::Browse);
+        const QStringList kept{"Stávající", "První", "Druhý"};
+        t.setIndexFieldNames(QString());
+        QCOMPARE(column(t, 2), kept);
+        Table again;
+        again.setDatabaseFolder(t.databaseFolder());
+        again.setTableName(t.tableName());
+        again.open();
+        QCOMPARE(column(again, 2), kept);
     }
 
     void headingAloneAddsNothing()

@@ -80,6 +80,38 @@ class TestTable : public QObject {
             addRecord(t, r);
     }
 
+    // One copy of a table filled record by record, the other by appendRecords;
+    // each way stops at the first record that cannot be stored, as an import does.
+    struct BothWays {
+        QString oneByOne, bulk;
+        QByteArray fileOf(const QString &p) const
+        {
+            QByteArray b = readAll(p);
+            b.replace(1, 3, QByteArray(3, '\0'));  // the date of last update
+            return b;
+        }
+    };
+    QString fillOneByOne(Table &t, const QList<QStringList> &rows)
+    {
+        for (const QStringList &r : rows) {
+            const QString error = errorOf([&] { addRecord(t, r); });
+            if (!error.isEmpty()) {
+                t.cancel();
+                return error;
+            }
+        }
+        return {};
+    }
+    static QList<QStringList> bulkRows()
+    {
+        return {{"0003", "Šťastný"}, {"0001", "Čech"}, {"0002", "Cibulka"}, {"0001", "Adam"}, {"0004", "čermák"}};
+    }
+    static QStringList orderOf(Table &t, const QString &index)
+    {
+        t.setIndexFieldNames(index);
+        return column(t, 0).join(',').split(',') + column(t, 1);
+    }
+
 private slots:
     void init()
     {
@@ -1003,6 +1035,104 @@ private slots:
         Table c;
         openTable(c, "osoby");
         QCOMPARE(column(c, 0), (QStringList{"b", "c", "a"}));
+    }
+
+    void bulkAppendWritesWhatAppendsOneByOneWrite_data()
+    {
+        QTest::addColumn<uchar>("version");
+        QTest::addColumn<bool>("level7");
+        QTest::addColumn<bool>("withRecords");  // a live and a deleted record before
+        QTest::newRow("empty dBase III") << uchar(0x03) << false << false;
+        QTest::newRow("dBase III with records") << uchar(0x03) << false << true;
+        QTest::newRow("dBase IV with records") << uchar(0x8B) << false << true;
+        QTest::newRow("level 7 with records") << uchar(0x04) << true << true;
+    }
+    void bulkAppendWritesWhatAppendsOneByOneWrite()
+    {
+        QFETCH(uchar, version);
+        QFETCH(bool, level7);
+        QFETCH(bool, withRecords);
+        Fixture f = personFixture();
+        f.version = version;
+        f.level7 = level7;
+        if (withRecords)
+            f.records = {f.record(' ', {"0002", "B\xE1rta"}), f.record('*', {"0009", "Smazan\xFD"})};
+        f.write(path("a.DBF"));
+        f.write(path("b.DBF"));
+        Table a, b;
+        openTable(a, "a");
+        openTable(b, "b");
+        a.setIndexFieldNames("OS2");
+        b.setIndexFieldNames("OS2");
+        QVERIFY(fillOneByOne(a, bulkRows()).isEmpty());
+        b.last();
+        b.appendRecords(bulkRows());
+        QCOMPARE(b.state(), Table::Browse);
+        QCOMPARE(b.fieldText(1), a.fieldText(1));
+        QCOMPARE(b.recNo(), a.recNo());
+        const BothWays files{path("a.DBF"), path("b.DBF")};
+        QCOMPARE(files.fileOf(files.bulk), files.fileOf(files.oneByOne));
+        for (const char *index : {"", "OS1", "OS2"})
+            QCOMPARE(orderOf(b, index), orderOf(a, index));
+        b.close();
+        openTable(b, "b");
+        b.setIndexFieldNames("OS2");
+        QCOMPARE(column(b, 1), (QStringList{"Adam"} + QStringList(withRecords ? QStringList{"Bárta"} : QStringList()) +
+                                QStringList{"Cibulka", "Čech", "čermák", "Šťastný"}));
+    }
+
+    void bulkAppendFailsAsAppendsOneByOneFail_data()
+    {
+        QTest::addColumn<int>("room");  // bytes the file may still grow by, -1 for no limit
+        QTest::addColumn<QString>("badText");  // a text Windows-1250 cannot hold, in the fourth record
+        QTest::addColumn<int>("kept");
+        const int record = 1 + 4 + 12;
+        QTest::newRow("full disk") << 0 << QString() << 0;
+        QTest::newRow("room for two and a half records") << record * 2 + record / 2 << QString() << 2;
+        QTest::newRow("room for three records, not the end byte") << record * 3 - 1 << QString() << 2;
+        QTest::newRow("room for three records and the end byte") << record * 3 << QString() << 3;
+        QTest::newRow("text the code page cannot hold") << -1 << QString("\u0416uk") << 3;
+    }
+    // A full disk or a text that cannot be stored: the records before it are
+    // kept, in the file, in memory and in every order, and the error is raised.
+    void bulkAppendFailsAsAppendsOneByOneFail()
+    {
+        QFETCH(int, room);
+        QFETCH(QString, badText);
+        QFETCH(int, kept);
+        Fixture f = personFixture();
+        f.records = {f.record(' ', {"0002", "B\xE1rta"})};
+        f.write(path("a.DBF"));
+        f.write(path("b.DBF"));
+        QList<QStringList> rows = bulkRows();
+        if (!badText.isEmpty())
+            rows[3][1] = badText;
+        Table a, b;
+        openTable(a, "a");
+        openTable(b, "b");
+        a.setIndexFieldNames("OS2");
+        b.setIndexFieldNames("OS2");
+        QString errorA, errorB;
+        {
+            std::unique_ptr<FileSizeLimit> full;
+            if (room >= 0)
+                full = std::make_unique<FileSizeLimit>(QFileInfo(path("a.DBF")).size() + room);
+            errorA = fillOneByOne(a, rows);
+            errorB = errorOf([&] { b.appendRecords(rows); });
+        }
+        QVERIFY(!errorB.isEmpty());
+        QCOMPARE(errorB, QString(errorA).replace("a.DBF", "b.DBF"));
+        QCOMPARE(b.recordCount(), 1 + kept);
+        QCOMPARE(b.state(), Table::Browse);
+        for (const char *index : {"", "OS1", "OS2"})
+            QCOMPARE(orderOf(b, index), orderOf(a, index));
+        Table c;
+        openTable(c, "b");
+        b.setIndexFieldNames("");
+        QCOMPARE(column(c, 1), column(b, 1));
+        QCOMPARE(c.recordCount(), 1 + kept);
+        const BothWays files{path("a.DBF"), path("b.DBF")};
+        QCOMPARE(files.fileOf(files.bulk), files.fileOf(files.oneByOne));
     }
 
     void viewsAreTold()
