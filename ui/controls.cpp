@@ -1,14 +1,9 @@
-#include "devices/event_memory/controls.h"
+#include "ui/controls.h"
 #include "ui/cp1250_validator.h"
-
-#include "core/cp1250.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
-
-namespace tavob {
 
 QLabel *addLabel(QWidget *parent, const char *name, const QString &text, int x, int y)
 {
@@ -37,5 +32,3 @@ QPushButton *addButton(QWidget *parent, const char *name, const QString &caption
     b->setGeometry(at);
     return b;
 }
-
-} // namespace tavob

@@ -1,6 +1,7 @@
 #include "core/handler.h"
 #include "devices/code_memory/tform18.h"
 #include "ui/spin_button.h"
+#include "ui/controls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -15,14 +16,6 @@ constexpr int ModuleX[2] = {24, 152};  // the columns of relays 1..8 and 9..16
 constexpr int FirstRelayY = 136;
 constexpr int RelayStep = 30;
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 } // namespace
 
 TForm18::TForm18(CodeMemory &cm, QWidget *parent)
@@ -72,8 +65,8 @@ void TForm18::createModeControls()
 // "1.modul" over relays 1..8 on the left, "2.modul" over 9..16 on the right.
 void TForm18::createRelayColumns()
 {
-    Label1 = label(this, "Label1", QStringLiteral("1.modul"), ModuleX[0], 112);
-    Label2 = label(this, "Label2", QStringLiteral("2.modul"), ModuleX[1], 112);
+    Label1 = addLabel(this, "Label1", QStringLiteral("1.modul"), ModuleX[0], 112);
+    Label2 = addLabel(this, "Label2", QStringLiteral("2.modul"), ModuleX[1], 112);
     CheckBox[0] = nullptr;
     for (int n = 1; n <= 16; ++n) {
         auto *c = new QCheckBox(QStringLiteral("Relé ") + QString::number(n), this);

@@ -2,21 +2,13 @@
 #include "devices/code_memory/tform3.h"
 #include "devices/code_memory/code_memory.h"
 #include "core/error.h"
+#include "ui/controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace {
-QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
 QLineEdit *edit(QWidget *parent, const char *name, int x, int y, int width, const QString &hint = QString())
 {
     auto *e = new QLineEdit(parent);
@@ -48,13 +40,13 @@ TForm3::TForm3(CodeMemory &cm, QWidget *parent)
 
 void TForm3::createLabels()
 {
-    Label4 = label(this, "Label4", QStringLiteral("Chystáte se konfigurovat zařízení"), 10, 20);
+    Label4 = addLabel(this, "Label4", QStringLiteral("Chystáte se konfigurovat zařízení"), 10, 20);
     Label4->setMinimumWidth(397);
-    Label1 = label(this, "Label1", QStringLiteral("Síťová adresa"), 10, 59);
-    Label2 = label(this, "Label2", QStringLiteral("Čas relé"), 114, 59);
-    Label3 = label(this, "Label3", QStringLiteral("Počet kódů"), 189, 59);
-    Label6 = label(this, "Label6", QStringLiteral("Nové hodnoty (ze zařízení)"), 258, 87);
-    Label5 = label(this, "Label5", QStringLiteral("Staré hodnoty (z databáze)"), 258, 137);
+    Label1 = addLabel(this, "Label1", QStringLiteral("Síťová adresa"), 10, 59);
+    Label2 = addLabel(this, "Label2", QStringLiteral("Čas relé"), 114, 59);
+    Label3 = addLabel(this, "Label3", QStringLiteral("Počet kódů"), 189, 59);
+    Label6 = addLabel(this, "Label6", QStringLiteral("Nové hodnoty (ze zařízení)"), 258, 87);
+    Label5 = addLabel(this, "Label5", QStringLiteral("Staré hodnoty (z databáze)"), 258, 137);
 }
 
 void TForm3::createEdits()

@@ -1,13 +1,12 @@
 #include "devices/event_memory/tform12.h"
 
 #include "core/handler.h"
-#include "devices/event_memory/controls.h"
+#include "ui/controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-using namespace tavob;
 
 namespace {
 // The three columns: identification, first event, last event.

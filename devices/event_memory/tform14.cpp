@@ -1,7 +1,7 @@
 #include "devices/event_memory/tform14.h"
 
 #include "core/handler.h"
-#include "devices/event_memory/controls.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using namespace tavob;
 
 TForm14::TForm14(Link &link, std::function<void()> selectDevice, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), link_(link),
