@@ -4,18 +4,23 @@
 #include "devices/event_memory/tform13.h"
 
 #include "core/handler.h"
+#include "devices/event_memory/event_format.h"
 #include "link/link.h"
 #include "ui/spin_button.h"
 #include "ui/text_grid.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStyle>
 #include <QToolButton>
+
+#include <algorithm>
 
 using namespace tavob;
 
@@ -63,6 +68,19 @@ TForm13::TForm13(EventReadingContext context, QWidget *parent)
     Timer2.setOnTimer([this] { Timer2Timer(); });
     Timer3.setOnTimer([this] { Timer3Timer(); });
     Timer4.setOnTimer([this] { Timer4Timer(); });
+    qApp->installEventFilter(this);
+}
+
+bool TForm13::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() != QEvent::ShortcutOverride || !watched->isWidgetType()
+        || !isAncestorOf(static_cast<QWidget *>(watched)))
+        return false;
+    const QKeySequence key(static_cast<QKeyEvent *>(e)->keyCombination());
+    for (const QToolButton *b : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5})
+        if (b->shortcut() == key)
+            return true;  // not taken by the editor: the shortcut acts
+    return false;
 }
 
 // An operation of the window that is still under way holds the link; the
@@ -161,11 +179,30 @@ void TForm13::createEventList()
     StringGrid1 = new TextGrid(&events, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setGeometry(0, 122, 553, 406);
-    StringGrid1->setColWidths(eventListWidths());
+    StringGrid1->setColWidths(fittedWidths(StringGrid1->fontMetrics()));
     StringGrid1->setRowHeights(18);
     StringGrid1->setMarkColour(UnauthorizedMark, QColor(255, 190, 190));
     StringGrid1->setMarkColour(UnknownCodeMark, QColor(255, 236, 150));
     StringGrid1->setMarkColour(ErrorMark, QColor(200, 200, 200));
+}
+
+// The widths of the layout, widened where the window's font needs more for a
+// title or for the widest text of a column.
+QList<int> TForm13::fittedWidths(const QFontMetrics &fm)
+{
+    constexpr int Pad = 12;  // the cell's margins
+    QString widestCode;
+    for (QChar digit : QStringLiteral("0123456789ABCDEF"))
+        if (fm.horizontalAdvance(QString(16, digit)) > fm.horizontalAdvance(widestCode))
+            widestCode = QString(16, digit);
+    const QStringList widest{QStringLiteral("4000000"), widestCode, unknownCodeText(), unauthorizedText(),
+                             QStringLiteral("00"), QStringLiteral("00"), QStringLiteral("0000"), QStringLiteral("00"),
+                             QStringLiteral("00"), QStringLiteral("00")};
+    const QStringList titles = eventListTitles();
+    QList<int> widths = eventListWidths();
+    for (int c = 0; c < EventColumns; ++c)
+        widths[c] = std::max({widths[c], fm.horizontalAdvance(titles[c]) + Pad, fm.horizontalAdvance(widest[c]) + Pad});
+    return widths;
 }
 
 // Modes 0 and 1 take N; mode 2 from..to.

@@ -21,6 +21,7 @@
 #include <optional>
 
 class CSpinButton;
+class QFontMetrics;
 class Database;
 class Link;
 class QButtonGroup;
@@ -123,10 +124,16 @@ public:
     // A range refresh, date read or start move is under way.
     bool operationRunning() const;
 
+protected:
+    // The tool keys win over the list's cell editor (whose line edit takes
+    // Ctrl+U and others for itself).
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
 private:
     void createRangeControls();
     void createToolButtons();
     void createEventList();
+    static QList<int> fittedWidths(const QFontMetrics &fm);
     QToolButton *addToolButton(int x, const QString &hint, int icon, const QKeySequence &key);
     void showModeControls();
     void step(QLineEdit *edit, int by);

@@ -58,6 +58,9 @@ TForm15::TForm15(TForm13 &reading, QWidget *parent)
     transfer.onEnd = [this](BlockTransfer::Result r) { transferEnded(r); };
 }
 
+// A reading still under way lets go of the link with its window.
+TForm15::~TForm15() { reading_.link().release(this); }
+
 void TForm15::start(const QString &deviceName, qint32 count)
 {
     Label1->setText(QStringLiteral("Probíhá načítání seznamu událostí ze zařízení ") + deviceName);

@@ -17,6 +17,7 @@ class TForm13;
 class TForm15 : public QWidget {
 public:
     explicit TForm15(TForm13 &reading, QWidget *parent = nullptr);
+    ~TForm15() override;
 
     BlockTransfer transfer;
     QLabel *Label1, *Label2, *Label3, *Label4;

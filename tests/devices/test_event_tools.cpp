@@ -298,9 +298,17 @@ private slots:
         QCOMPARE(list().rowCount(), 6);
         form13()->activateWindow();  // back from the progress window
         QVERIFY(QTest::qWaitForWindowActive(form13()));
+        // Also while a cell is being edited: its line edit would take Ctrl+U
+        // (delete to the start) and Ctrl+P for itself.
+        form13()->StringGrid1->selectCell(ColCode, 2);
+        form13()->StringGrid1->edit(form13()->StringGrid1->currentIndex());
+        QVERIFY(QApplication::focusWidget() && QApplication::focusWidget() != form13()->StringGrid1);
+        QTest::keyClick(form13()->windowHandle(), Qt::Key_End);
         QTest::keyClick(form13()->windowHandle(), Qt::Key_U, Qt::ControlModifier);
         QTest::qWait(200);
         QCOMPARE(op.lastText(), QStringLiteral("V seznamu událostí je 1 neoprávněných pokusů o přístup."));
+        QTest::keyClick(form13()->windowHandle(), Qt::Key_Return);
+        QCOMPARE(list().cell(ColCode, 2), codeText(2));
         QTest::keyClick(form13()->windowHandle(), Qt::Key_P, Qt::ControlModifier);
         QTest::qWait(200);
         QCOMPARE(op.lastText(), QStringLiteral("V seznamu událostí je 5 přístupů s neznámým kódem."));
