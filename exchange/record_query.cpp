@@ -4,7 +4,6 @@
 #include "records/table.h"
 
 #include <QRegularExpression>
-#include <memory>
 
 namespace {
 QString withoutExt(const QString &name)
@@ -93,6 +92,34 @@ bool likeMatches(QStringView text, QStringView pattern)
     return matchFolded(text.toString().toCaseFolded(), pattern.toString().toCaseFolded());
 }
 
+QueryResult::QueryResult(const Table &table, std::vector<qint64> records, std::unique_ptr<Table> own)
+    : own_(std::move(own)), table_(table), records_(std::move(records))
+{
+}
+
+QueryResult::~QueryResult() = default;
+
+int QueryResult::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(records_.size());
+}
+
+int QueryResult::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : table_.fieldCount(); }
+
+QVariant QueryResult::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid())
+        return QVariant();
+    return cell(index.column(), index.row());
+}
+
+QString QueryResult::cell(int col, int row) const
+{
+    if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount())
+        return QString();
+    return table_.textOf(records_[size_t(row)], col);
+}
+
 void QueryResult::setTitles(const QStringList &titles)
 {
     titles_ = titles;
@@ -103,49 +130,48 @@ QVariant QueryResult::headerData(int section, Qt::Orientation o, int role) const
 {
     if (o == Qt::Horizontal && role == Qt::DisplayRole)
         return titles_.value(section);
-    return TextTable::headerData(section, o, role);
+    return QAbstractTableModel::headerData(section, o, role);
 }
 
 Qt::ItemFlags QueryResult::flags(const QModelIndex &) const { return Qt::ItemIsEnabled | Qt::ItemIsSelectable; }
 
-void runQuery(const RecordQuery &q, Table &table, QueryResult &result)
+// A pattern of "%" alone matches every text: no field is read for it.
+static bool matchesAll(QStringView pattern)
+{
+    for (QChar c : pattern)
+        if (c != u'%')
+            return false;
+    return true;
+}
+
+std::unique_ptr<QueryResult> runQuery(const RecordQuery &q, Table &table, std::unique_ptr<Table> own)
 {
     const int field = table.fieldIndex(q.field);
     if (field < 0)
         throw Error(QStringLiteral("Tabulka ") + q.table + QStringLiteral(" nemá pole ") + q.field);
     const IndexFor order(table, q.order);
     const QString pattern = q.pattern.toCaseFolded();
-    const int fields = table.fieldCount();
-    QList<QStringList> rows;
-    for (int p = 0; p < table.recordCount(); ++p) {
-        if (!matchFolded(table.textAt(p, field).toCaseFolded(), pattern))
-            continue;
-        QStringList row;
-        row.reserve(fields);
-        for (int i = 0; i < fields; ++i)
-            row << table.textAt(p, i);
-        rows << row;
-    }
-    result.appendRows(rows);
+    const bool all = matchesAll(pattern);
+    std::vector<qint64> records;
+    records.reserve(size_t(table.recordCount()));
+    for (int p = 0; p < table.recordCount(); ++p)
+        if (all || matchFolded(table.textAt(p, field).toCaseFolded(), pattern))
+            records.push_back(table.bookmarkAt(p));
+    return std::make_unique<QueryResult>(table, std::move(records), std::move(own));
 }
 
 std::unique_ptr<QueryResult> runQuery(const QString &sql, Database &db)
 {
     const RecordQuery q = parseQuery(sql);
-    for (Table *t : {&db.Table1, &db.Table2, &db.Table3}) {
-        if (t->active() && sameTable(t->tableName(), q.table)) {
-            auto result = std::make_unique<QueryResult>(t->fieldCount());
-            runQuery(q, *t, *result);
-            return result;
-        }
-    }
-    Table t;
-    t.setDatabaseFolder(db.databaseFolder);
-    t.setTableName(q.table);
-    if (!t.exists())
+    for (Table *t : {&db.Table1, &db.Table2, &db.Table3})
+        if (t->active() && sameTable(t->tableName(), q.table))
+            return runQuery(q, *t);
+    auto t = std::make_unique<Table>();
+    t->setDatabaseFolder(db.databaseFolder);
+    t->setTableName(q.table);
+    if (!t->exists())
         throw Error(QStringLiteral("Tabulka ") + q.table + QStringLiteral(" neexistuje"));
-    t.open();
-    auto result = std::make_unique<QueryResult>(t.fieldCount());
-    runQuery(q, t, *result);
-    return result;
+    t->open();
+    Table &table = *t;
+    return runQuery(q, table, std::move(t));
 }

@@ -9,11 +9,13 @@
 // ordered by the engine's index on the ORDER BY field, so names follow the
 // engine's Czech order. A double quote inside the pattern is written twice.
 
-#include "core/text_table.h"
+#include <QAbstractTableModel>
 
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <memory>
+#include <vector>
 
 class Database;
 class Table;
@@ -35,22 +37,31 @@ QString sqlString(const QString &text);
 bool likeMatches(QStringView text, QStringView pattern);
 
 // The result of a query, browsed read-only: one row per matching record, one
-// column per field, titled by setTitles.
-class QueryResult : public TextTable {
+// column per field, titled by setTitles. It holds the records' bookmarks in
+// the query's order and reads a field when a view asks for it, from the table
+// the query ran on (the result keeps a table it opened itself open).
+class QueryResult : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit QueryResult(int fields) : TextTable(fields) {}
+    QueryResult(const Table &table, std::vector<qint64> records, std::unique_ptr<Table> own = nullptr);
+    ~QueryResult() override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QString cell(int col, int row) const;
     void setTitles(const QStringList &titles);
     QVariant headerData(int section, Qt::Orientation o, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    bool setData(const QModelIndex &, const QVariant &, int = Qt::EditRole) override { return false; }
 
 private:
+    std::unique_ptr<Table> own_;
+    const Table &table_;
+    std::vector<qint64> records_;
     QStringList titles_;
 };
 
 // Runs the query on the table. Raises the engine's Error (a missing table or field).
-void runQuery(const RecordQuery &q, Table &table, QueryResult &result);
+std::unique_ptr<QueryResult> runQuery(const RecordQuery &q, Table &table, std::unique_ptr<Table> own = nullptr);
 
 // Runs the query on the main window's table of that name (it stays where it
 // was, in its own order), or on the table file itself when none of them has

@@ -884,6 +884,14 @@ QString Table::textAt(int position, int field) const
     return d->text(d->file.fields()[field], d->file.record(d->rows()[size_t(position)]));
 }
 
+QString Table::textOf(Bookmark b, int field) const
+{
+    d->requireField(field);
+    if (d->state == Inactive || b < 0 || b >= d->file.recordCount())
+        return QString();
+    return d->text(d->file.fields()[field], d->file.record(qint32(b)));
+}
+
 int Table::subscribe(std::function<void(Change)> f)
 {
     const int id = d->nextId++;

@@ -107,6 +107,8 @@ public:
 
     // For views: field i of the record at position p of the order.
     QString textAt(int position, int field) const override;
+    // Field i of the record a bookmark names, deleted or not; "" when the table holds no such record.
+    QString textOf(Bookmark b, int field) const;
 
     int subscribe(std::function<void(Change)> f) override;
     void unsubscribe(int id) override;

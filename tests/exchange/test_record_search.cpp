@@ -193,6 +193,39 @@ private slots:
         QCOMPARE(a.fieldText(0), QStringLiteral("005"));
     }
 
+    // A table none of the main window's lists shows is opened from its file;
+    // its result is read while the grid shows it, after the query returned.
+    void tableOfNoListIsSearchedInItsFile_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("empty text: every record, an empty surname too") << "%%" << QStringList{"", "Malá", "Veliký"};
+        QTest::newRow("a letter") << "%l%" << QStringList{"Malá", "Veliký"};
+    }
+    void tableOfNoListIsSearchedInItsFile()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, found);
+        start();
+        Database &db = form1()->db;
+        Table::create(db.databaseFolder, "jine", personFields());
+        {
+            Table t;
+            t.setDatabaseFolder(db.databaseFolder);
+            t.setTableName("jine");
+            t.open();
+            addRecord(t, {"1", "0000000000000003", "Veliký"});
+            addRecord(t, {"2", "0000000000000001", "Malá"});
+            addRecord(t, {"3", "0000000000000002", ""});
+        }
+        const auto result = runQuery("SELECT * FROM JINE.dbf\nWHERE OS2 LIKE " + sqlString(pattern) + " \nORDER BY OS2", db);
+        QStringList names;
+        for (int r = 0; r < result->rowCount(); ++r)
+            names << result->cell(2, r);
+        QCOMPARE(names, found);
+        QCOMPARE(result->data(result->index(result->rowCount() - 1, 1)).toString(), QStringLiteral("0000000000000003"));
+    }
+
     void deviceListUnderTheNameWithItsExtension()
     {
         start();
