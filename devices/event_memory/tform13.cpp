@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
 
@@ -179,7 +180,14 @@ void TForm13::createEventList()
     StringGrid1 = new TextGrid(&events, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setGeometry(0, 122, 553, 406);
-    StringGrid1->setColWidths(fittedWidths(StringGrid1->fontMetrics()));
+    const QList<int> widths = fittedWidths(StringGrid1->fontMetrics());
+    StringGrid1->setColWidths(widths);
+    // Every column in sight beside the scroll bar: the window grows with the font.
+    int listWidth = 2 * StringGrid1->frameWidth() + StringGrid1->verticalScrollBar()->sizeHint().width();
+    for (int w : widths)
+        listWidth += w;
+    resize(std::max(width(), listWidth), height());
+    StringGrid1->setGeometry(0, 122, width(), 406);
     StringGrid1->setRowHeights(18);
     StringGrid1->setMarkColour(UnauthorizedMark, QColor(255, 190, 190));
     StringGrid1->setMarkColour(UnknownCodeMark, QColor(255, 236, 150));
