@@ -7,13 +7,15 @@
 #include <QPrinter>
 
 namespace {
-// PrintDialog1 with its presets: copies 1, pages 1 ... count.
+// PrintDialog1 with its presets: copies 1, from page 1, the pages 1 ... count
+// to choose from. The printer holds no first page without a last one, so the
+// last page given is the last of the report.
 bool PrintDialog1(QPrinter &printer, int count)
 {
     printer.setCopyCount(1);
     printer.setFromTo(1, count);
     printer.setPrintRange(QPrinter::AllPages);
-    return op().printSetup(printer);
+    return op().printSetupPages(printer, count);
 }
 } // namespace
 

@@ -100,9 +100,14 @@ QString QtOperator::saveFileName(const FileDialogRequest &r)
     return withDefaultExt(QFileDialog::getSaveFileName(dialogParent(), r.title, startDir(r), qtNameFilters(r.filter)), r);
 }
 
-bool QtOperator::printSetup(QPrinter &printer)
+bool QtOperator::printSetup(QPrinter &printer) { return printSetupPages(printer, 0); }
+
+// The range's bounds live in the dialog, not in the printer: set here.
+bool QtOperator::printSetupPages(QPrinter &printer, int pageCount)
 {
     QPrintDialog dialog(&printer, dialogParent());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (pageCount > 0)
+        dialog.setMinMax(1, pageCount);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -34,6 +34,13 @@ public:
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
     // Lets the operator set up the printer; false when cancelled.
     virtual bool printSetup(QPrinter &printer) = 0;
+    // The same for a document of pageCount pages: the dialog offers the pages
+    // 1 ... pageCount. A service that shows no dialog sets up as printSetup.
+    virtual bool printSetupPages(QPrinter &printer, int pageCount)
+    {
+        (void)pageCount;
+        return printSetup(printer);
+    }
 };
 
 // The service in force: Qt's dialogs unless a test installed another.
@@ -46,6 +53,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     bool printSetup(QPrinter &printer) override;
+    bool printSetupPages(QPrinter &printer, int pageCount) override;
 };
 
 // The default error box: title "TAVO", the text with the "." rule, flags 16.

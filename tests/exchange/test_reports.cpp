@@ -7,7 +7,9 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
@@ -19,6 +21,12 @@ struct PdfOperator : ScriptedOperator {
     QString file;
     int from = 0, to = 0, copies = 1;
     int presetCopies = 0, presetFrom = 0, presetTo = 0;
+    int offeredPages = 0;  // the pages the dialog lets the operator choose from, 1 ... offeredPages
+    bool printSetupPages(QPrinter &printer, int pageCount) override
+    {
+        offeredPages = pageCount;
+        return ScriptedOperator::printSetupPages(printer, pageCount);
+    }
     bool printSetup(QPrinter &printer) override
     {
         ScriptedOperator::printSetup(printer);
@@ -70,6 +78,7 @@ private slots:
         pdf.copies = 1;
         pdf.printAccepted = true;
         pdf.printRequests = 0;
+        pdf.offeredPages = 0;
     }
     void cleanup() { tearDown(); }
 
@@ -203,6 +212,65 @@ private slots:
         QCOMPARE(eighth[4], QStringLiteral("449"));
         QVERIFY(eighth.contains(QStringLiteral("Žluťoučký")) && eighth.contains(QStringLiteral("12AB000000000000")));
         QCOMPARE(eighth.last(), QStringLiteral("12AB000000000000"));
+    }
+
+    // Copies 1, from page 1, and the pages of the report to choose from.
+    void dialogPresetsOfEachReport_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("persons");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("working set") << "TiskPracovniSestavy" << 0 << 8;
+        QTest::newRow("archive set") << "TiskArchivniSestavy" << 0 << 8;
+        QTest::newRow("64 persons: the second page has its headings alone") << "TiskSeznamuOsob" << 64 << 2;
+        QTest::newRow("130 persons") << "TiskSeznamuOsob" << 130 << 3;
+        QTest::newRow("empty device list") << "TiskSeznamuZarizeni" << 0 << 1;
+    }
+    void dialogPresetsOfEachReport()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, persons);
+        QFETCH(int, pages);
+        start();
+        fillPersons(persons);
+        if (item == "TiskSeznamuZarizeni")
+            form1()->db.emptyTable(form1()->db.Table3);
+        pdf.printAccepted = false;
+        trigger(item.toLatin1().constData());
+        QCOMPARE(pdf.printRequests, 1);
+        QCOMPARE(pdf.offeredPages, pages);
+        QCOMPARE(pdf.presetCopies, 1);
+        QCOMPARE(pdf.presetFrom, 1);
+        QCOMPARE(pdf.presetTo, pages);
+    }
+
+    // Qt's own dialog, as the program shows it: the range from 1 to the page count.
+    void printDialogOffersThePagesGiven()
+    {
+        QtOperator real;
+        QPrinter printer;
+        printer.setFromTo(1, 5);
+        int minPage = 0, maxPage = 0, from = 0, to = 0;
+        bool rangeOffered = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            minPage = dialog->minPage();
+            maxPage = dialog->maxPage();
+            from = dialog->fromPage();
+            to = dialog->toPage();
+            rangeOffered = dialog->testOption(QAbstractPrintDialog::PrintPageRange);
+            dialog->reject();
+        });
+        poll.start(10);
+        QVERIFY(!real.printSetupPages(printer, 5));
+        QVERIFY(rangeOffered);
+        QCOMPARE(minPage, 1);
+        QCOMPARE(maxPage, 5);
+        QCOMPARE(from, 1);
+        QCOMPARE(to, 5);
     }
 
     void cancelledDialogPrintsNothing()
