@@ -20,6 +20,7 @@ const QList<CommandRule> &commandRules()
         {"set-clock", true, true, {}},
         {"read-set", true, false, {QStringLiteral("--out")}},
         {"write-set", true, false, {QStringLiteral("--file"), QStringLiteral("--verify")}},
+        {"events", true, true, {QStringLiteral("--out"), QStringLiteral("--move-start")}},
     };
     return rules;
 }
@@ -54,6 +55,10 @@ bool takeOption(const QStringList &args, int &i, Options &o, QString *error)
         o.verify = true;
         return true;
     }
+    if (a == QLatin1String("--move-start")) {
+        o.moveStart = true;
+        return true;
+    }
     const std::pair<const char *, QString *> valued[] = {{"--folder", &o.folder}, {"--port", &o.port},
                                                          {"--trace", &o.trace},   {"--device", &o.device},
                                                          {"--out", &o.out},       {"--file", &o.file}};
@@ -68,7 +73,8 @@ bool takeOption(const QStringList &args, int &i, Options &o, QString *error)
 bool fitsCommand(const Options &o, const CommandRule &rule, QString *error)
 {
     const std::pair<const char *, bool> given[] = {
-        {"--out", !o.out.isEmpty()}, {"--file", !o.file.isEmpty()}, {"--verify", o.verify}};
+        {"--out", !o.out.isEmpty()}, {"--file", !o.file.isEmpty()}, {"--verify", o.verify},
+        {"--move-start", o.moveStart}};
     for (const auto &[name, isGiven] : given)
         if (isGiven && !rule.extra.contains(QLatin1String(name))) {
             *error = QStringLiteral("Příkaz ") + o.command + QStringLiteral(" nezná volbu ") + QLatin1String(name)
@@ -139,6 +145,10 @@ QString helpText()
         "  write-set --device JMÉNO [--file F] [--verify]\n"
         "                                        zapíše pracovní sestavu (nebo F) do zařízení; s --verify\n"
         "                                        ji přečte zpět a vypíše každý slot, který se liší\n"
+        "  events --device JMÉNO | --all [--out DIR] [--move-start]\n"
+        "                                        načte nové události každého TAVO-B s příjmeními a připíše je\n"
+        "                                        do DIR/JMÉNO-RRRR-MM.csv (výchozí je složka programu); čte jen\n"
+        "                                        to, co dosud nečetl; s --move-start po uložení posune začátek\n"
         "\n"
         "Volby pro všechny příkazy:\n"
         "  --folder DIR    složka programu (tabulky, pracovní sestava, TAVO-port.ini); výchozí je složka tavo-cli\n"

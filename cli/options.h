@@ -12,15 +12,16 @@ namespace cli {
 enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 
 struct Options {
-    QString command;  // scan, clock, set-clock, read-set, write-set, help
+    QString command;  // scan, clock, set-clock, read-set, write-set, events, help
     QString folder;   // the program folder; empty: the executable's folder
     QString port;     // overrides the port of TAVO-port.ini when set
     QString trace;    // the byte trace's file when set
     QString device;   // a name of the device list
     bool all = false; // every device of the device list
-    QString out;      // read-set: the file written instead of the working-set file
+    QString out;      // read-set: the file written instead of the working-set file; events: the folder
     QString file;     // write-set: the file written instead of the working-set file
     bool verify = false;
+    bool moveStart = false;  // events: the reader's start moves past what was saved
 };
 
 // The options of the arguments after the program name; nothing, with the

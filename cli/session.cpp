@@ -5,6 +5,7 @@
 #include "devices/code_memory/entry_texts.h"
 #include "devices/code_memory/requests.h"
 #include "devices/event_memory/event_format.h"
+#include "devices/event_memory/event_list.h"
 #include "devices/event_memory/requests.h"
 #include "devices/event_memory/setup_texts.h"
 #include "link/port_ini.h"
@@ -80,7 +81,7 @@ std::vector<ListedDevice> loadDeviceList(const QString &programFolder)
 }
 
 Session::Session(Link &link, Options options, QTextStream &out, QTextStream &err)
-    : link_(link), o_(std::move(options)), out_(out), err_(err), transfer_(link)
+    : link_(link), o_(std::move(options)), out_(out), err_(err), transfer_(link), events_(tavob::EventColumns)
 {
     reporting = this;
     setErrorReporter(reportToSession);
@@ -94,16 +95,6 @@ Session::~Session()
     if (reporting == this) {
         reporting = nullptr;
         setErrorReporter(nullptr);
-    }
-}
-
-// An error ends the run: the message as the error box would show it.
-template <class F> void Session::step(F body)
-{
-    try {
-        body();
-    } catch (const std::exception &e) {
-        fail(QString::fromUtf8(e.what()));
     }
 }
 
@@ -153,6 +144,8 @@ void Session::start()
             return clockNext();
         if (o_.command == QLatin1String("read-set"))
             return readSet();
+        if (o_.command == QLatin1String("events"))
+            return eventsNext();
         writeSet();
     });
 }
@@ -271,7 +264,7 @@ void Session::clockNext()
 void Session::clockWritten(bool accepted)
 {
     if (!accepted)
-        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](bool ok) { notClock(ok); });
+        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](bool ok) { notTavoB(ok); });
     sentAt_ = wallNow();
     ask(tavoB::readClock(), ClockWaitMs, [this](bool ok) { clockRead(ok); });
 }
@@ -279,7 +272,7 @@ void Session::clockWritten(bool accepted)
 void Session::clockRead(bool accepted)
 {
     if (!accepted)
-        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](bool ok) { notClock(ok); });
+        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](bool ok) { notTavoB(ok); });
     const tavob::DateTimeTexts t = tavob::renderDateTime(&link_.frame[4], true);
     const std::optional<qint64> drift = tavob::clockDrift(t, sentAt_);
     out_ << device().name << QStringLiteral(": ") << tavob::dateTimeText(t) << QStringLiteral("  ")
@@ -292,18 +285,21 @@ void Session::clockRead(bool accepted)
     clockNext();
 }
 
-// A device without a clock that answers a configuration read is a TAVO-M: no
-// failure for --all, which walks the whole device list.
-void Session::notClock(bool configurationAnswered)
+// A device that leaves a TAVO-B request unanswered but answers a
+// configuration read is a TAVO-M: no failure for --all, which walks the whole
+// device list.
+void Session::notTavoB(bool configurationAnswered)
 {
+    const bool events = o_.command == QLatin1String("events");
     if (!configurationAnswered)
         deviceFailed(QStringLiteral("Zařízení neodpovídá."));
     else if (o_.all)
-        out_ << device().name << QStringLiteral(": TAVO-M, bez hodin") << Qt::endl;
+        out_ << device().name << (events ? QStringLiteral(": TAVO-M, bez paměti událostí") : QStringLiteral(": TAVO-M, bez hodin"))
+             << Qt::endl;
     else
-        deviceFailed(QStringLiteral("Zařízení není TAVO-B, nemá hodiny."));
+        deviceFailed(QStringLiteral("Zařízení není TAVO-B."));
     ++index_;
-    clockNext();
+    events ? eventsNext() : clockNext();
 }
 
 // --- read-set: 16 blocks of the code memory into the working set.

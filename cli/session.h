@@ -5,11 +5,14 @@
 // the run ends with an exit code of cli::ExitCode.
 
 #include "cli/options.h"
+#include "cli/watermark.h"
+#include "core/text_table.h"
 #include "link/block_transfer.h"
 #include "link/link.h"
 #include "records/working_set.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QTextStream>
 #include <functional>
 #include <vector>
@@ -63,7 +66,21 @@ private:
     void clockNext();
     void clockWritten(bool accepted);
     void clockRead(bool accepted);
-    void notClock(bool configurationAnswered);
+    void notTavoB(bool configurationAnswered);
+    void askRange(std::function<void(bool)> then);
+    void eventsNext();
+    void eventsRange(bool accepted);
+    bool rangeOffRing();
+    void startPiece();
+    BlockTransfer::Place eventPlace() const;
+    std::optional<BlockTransfer::Place> takeEventBlock(const BlockTransfer::Block &block);
+    void eventsEnded(BlockTransfer::Result result);
+    void takePiece(BlockTransfer::Result result);
+    void savePiece();
+    void fillSurnames();
+    void appendToFiles(Watermark &mark);
+    void deviceDone();
+    void moveStart(bool accepted);
 
     void readSet();
     std::optional<BlockTransfer::Place> takeBlock(const BlockTransfer::Block &block);
@@ -98,7 +115,27 @@ private:
     int slot_ = 0;
     int half_ = 2;
     Clock::Id pacing_ = 0;
+
+    // events: the reader's range, the piece being read and what the run has read.
+    Watermarks marks_;
+    QHash<QString, QString> surnames_;
+    bool surnamesLoaded_ = false;
+    TextTable events_;
+    qint32 deviceFirst_ = 1, deviceLast_ = 0;
+    qint32 rangeFirst_ = 1, currentEvent_ = 1, pieceCount_ = 0, nextRow_ = 1;
+    qint32 remaining_ = 0, readCount_ = 0;
+    quint32 blockAddress_ = 0;
     Clock::Id asked_ = 0;       // the pending reading of a reply
 };
+
+// An error ends the run: the message as the error box would show it.
+template <class F> void Session::step(F body)
+{
+    try {
+        body();
+    } catch (const std::exception &e) {
+        fail(QString::fromUtf8(e.what()));
+    }
+}
 
 } // namespace cli

@@ -3,7 +3,10 @@
 // write, and the exit codes a script relies on.
 #include "cli/options.h"
 #include "cli/session.h"
+#include "cli/watermark.h"
 #include "core/clock.h"
+#include "core/field_lines.h"
+#include "devices/event_memory/event_list.h"
 #include "devices/code_memory/entry_texts.h"
 #include "records/database.h"
 #include "records/working_set.h"
@@ -32,6 +35,39 @@ void writeDeviceList(const QString &folder, const QList<std::pair<QString, int>>
     t.close();
 }
 
+// The DEMO person list: code and surname of each person.
+void writePersonList(const QString &folder, const QList<std::pair<QString, QString>> &persons)
+{
+    Table::create(folder, Database::personTableName(QStringLiteral("DEMO")), personFields());
+    Table t;
+    t.setDatabaseFolder(folder);
+    t.setTableName(Database::personTableName(QStringLiteral("DEMO")));
+    t.open();
+    int n = 0;
+    for (const auto &[code, surname] : persons)
+        addRecord(t, {QString::number(++n), code, surname});
+    t.close();
+}
+
+// The data lines of an events file, by event number; the title line must come first.
+QStringList eventNumbers(const QString &file)
+{
+    const QList<QByteArray> lines = readFile(file).split('\n');
+    QStringList numbers;
+    for (int i = 1; i < lines.size(); ++i)
+        if (!lines[i].isEmpty())
+            numbers << QString::fromLatin1(lines[i].left(lines[i].indexOf(';')));
+    return numbers;
+}
+
+QStringList range(int from, int to)
+{
+    QStringList l;
+    for (int n = from; n <= to; ++n)
+        l << QString::number(n);
+    return l;
+}
+
 Options options(const QStringList &args)
 {
     QString error;
@@ -51,10 +87,30 @@ class TestCli : public QObject {
     QString out, err;
 
     QString folder() const { return dir->path() + QLatin1Char('/'); }
+    QString monthFile(const QString &name) const { return folder() + name + QStringLiteral("-2026-01.csv"); }
+
+    void addDevice(const QString &name, int address)
+    {
+        Table t;
+        t.setDatabaseFolder(dir->path());
+        t.setTableName(Database::deviceTableName(QStringLiteral("DEMO")));
+        t.open();
+        addRecord(t, {QStringLiteral("9"), name, QStringLiteral("arch1"), QString::number(address)});
+        t.close();
+    }
+    // n events at 15.01.2026 10:00 standard time, every third by an unauthorized code.
+    void recordEvents(sim::TavoBDevice &b, int n)
+    {
+        b.setClock(QDateTime(QDate(2026, 1, 15), QTime(10, 0)));
+        for (int i = 0; i < n; ++i)
+            b.record(i % 3 == 2 ? 0x2222222222222222ULL : 0x1111111111111111ULL, i % 3 == 2 ? 0 : 7);
+    }
 
     // Runs the command to its end on the virtual clock; returns its exit code.
+    // Runs follow each other a second apart, as two starts of the program would.
     int run(const QStringList &args)
     {
+        vc.advanceMs(1000);
         Options o = options(args);
         o.folder = dir->path();
         QTextStream outStream(&out), errStream(&err);
@@ -93,7 +149,7 @@ private slots:
         QTest::newRow("write verify") << QStringList{"write-set", "--device", "Sklad", "--verify", "--file", "f.csv"} << true;
         QTest::newRow("port and folder") << QStringList{"read-set", "--device", "A", "--port", "COM2", "--folder", "/x"} << true;
         QTest::newRow("no command") << QStringList{"--all"} << false;
-        QTest::newRow("unknown command") << QStringList{"events", "--all"} << false;
+        QTest::newRow("unknown command") << QStringList{"format", "--all"} << false;
         QTest::newRow("device and all") << QStringList{"clock", "--all", "--device", "A"} << false;
         QTest::newRow("neither device nor all") << QStringList{"set-clock"} << false;
         QTest::newRow("scan takes no device") << QStringList{"scan", "--all"} << false;
@@ -136,9 +192,9 @@ private slots:
         QTest::addColumn<int>("aheadS");
         QTest::addColumn<QString>("line");
         QTest::newRow("winter, ahead") << QDateTime(QDate(2026, 1, 15), QTime(12, 0)) << 30
-                                       << QStringLiteral("Vrátnice: 15.01.2026   12:00:30  Odchylka od PC: +30 s\n");
+                                       << QStringLiteral("Vrátnice: 15.01.2026   12:00:31  Odchylka od PC: +30 s\n");
         QTest::newRow("summer, behind") << QDateTime(QDate(2026, 7, 1), QTime(12, 0)) << -75
-                                        << QStringLiteral("Vrátnice: 01.07.2026   11:58:45  Odchylka od PC: -75 s\n");
+                                        << QStringLiteral("Vrátnice: 01.07.2026   11:58:46  Odchylka od PC: -75 s\n");
     }
     void clockShowsEachReadersDrift()
     {
@@ -167,7 +223,7 @@ private slots:
     {
         bus->addTavoM(5);
         QCOMPARE(run({"clock", "--device", "Sklad"}), int(ExitFailure));
-        QVERIFY(err.contains(QStringLiteral("není TAVO-B")));
+        QVERIFY(err.contains(QStringLiteral("Sklad: Zařízení není TAVO-B.")));
     }
 
     // The PC's summer time goes into the device as standard time, 00:xx to the day before.
@@ -271,6 +327,137 @@ private slots:
             QVERIFY2(gap >= bus->lineTimeUs(int(w[i - 1].bytes.size())) + 25000, qPrintable(QString::number(gap)));
         }
         QCOMPARE(writes, 2 * SlotCount);
+    }
+
+    // Which events a run reads of the ring first..last after the watermark.
+    void planDownload_data()
+    {
+        QTest::addColumn<int>("watermark");  // -1: none
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("overwritten");
+        QTest::newRow("first run") << -1 << 1 << 100 << 1 << 100 << 0;
+        QTest::newRow("empty memory") << -1 << 1 << 0 << 1 << 0 << 0;
+        QTest::newRow("new events") << 100 << 1 << 150 << 101 << 50 << 0;
+        QTest::newRow("nothing new") << 150 << 1 << 150 << 151 << 0 << 0;
+        QTest::newRow("start moved past the watermark") << 150 << 151 << 180 << 151 << 30 << 0;
+        QTest::newRow("ring overwrote 29") << 100 << 130 << 180 << 130 << 51 << 29;
+        QTest::newRow("across the end of the ring") << 3999990 << 3999000 << 20 << 3999991 << 30 << 0;
+        QTest::newRow("overwritten across the end") << 3999990 << 11 << 20 << 11 << 10 << 20;
+    }
+    void planDownload()
+    {
+        QFETCH(int, watermark);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        const DownloadPlan p = cli::planDownload(watermark < 0 ? std::nullopt : std::optional<qint32>(watermark), first, last);
+        QTEST(int(p.start), "start");
+        QTEST(int(p.count), "count");
+        QTEST(int(p.overwritten), "overwritten");
+    }
+
+    // A night's download of two readers with surnames, then a run that finds nothing new.
+    void eventsOfTwoReadersThenNothingNew()
+    {
+        addDevice(QStringLiteral("Brána"), 2);
+        writePersonList(dir->path(), {{QStringLiteral("1111111111111111"), QStringLiteral("Novák")}});
+        recordEvents(bus->addTavoB(1), 40);
+        recordEvents(bus->addTavoB(2), 70);
+        bus->addTavoM(5);
+        QCOMPARE(run({"events", "--all"}), int(ExitOk));
+        QCOMPARE(out, QStringLiteral("Vrátnice: načteno 40 událostí, poslední 40 (15.01.2026   10:00:00)\n"
+                                     "Sklad: TAVO-M, bez paměti událostí\n"
+                                     "Brána: načteno 70 událostí, poslední 70 (15.01.2026   10:00:00)\n"));
+        QCOMPARE(eventNumbers(monthFile(QStringLiteral("Vrátnice"))), range(1, 40));
+        QCOMPARE(eventNumbers(monthFile(QStringLiteral("Brána"))), range(1, 70));
+        const QByteArray bytes = readFile(monthFile(QStringLiteral("Vrátnice")));
+        QByteArray title;
+        appendFieldLine(title, tavob::eventListTitles());
+        QVERIFY(bytes.startsWith(title));
+        QCOMPARE(bytes.count(title), 1);
+        QVERIFY(bytes.contains(";1111111111111111;Nov\xe1k;"));
+        QVERIFY(bytes.contains(";2222222222222222;nezn\xe1m\xfd;"));
+
+        const QByteArray before = readFile(monthFile(QStringLiteral("Brána")));
+        out.clear();
+        QCOMPARE(run({"events", "--all"}), int(ExitOk));
+        QVERIFY2(out.contains(QStringLiteral("Vrátnice: žádné nové události\n")), qPrintable(out));
+        QVERIFY(out.contains(QStringLiteral("Brána: žádné nové události\n")));
+        QCOMPARE(readFile(monthFile(QStringLiteral("Brána"))), before);
+    }
+
+    // Killed while reading, and killed after an append but before the
+    // watermark: the next run has every event once.
+    void eventsOfAKilledRunAreNeitherLostNorDoubled()
+    {
+        auto &b = bus->addTavoB(1);
+        recordEvents(b, 50);
+        QCOMPARE(run({"events", "--device", "Vrátnice"}), int(ExitOk));
+        recordEvents(b, 30);
+        {
+            Options o = options({"events", "--device", "Vrátnice"});
+            o.folder = dir->path();
+            QTextStream outStream(&out), errStream(&err);
+            Session s(*link, o, outStream, errStream);
+            s.start();
+            vc.advanceMs(2500);
+            QVERIFY(!s.finished());
+        }
+        const QString file = monthFile(QStringLiteral("Vrátnice"));
+        QCOMPARE(eventNumbers(file), range(1, 50));
+        // A save that appended and died before its watermark.
+        Watermarks marks = readWatermarks(watermarkFile(folder()));
+        marks[QStringLiteral("Vrátnice")].pending = {{file, QFileInfo(file).size()}};
+        writeWatermarks(watermarkFile(folder()), marks);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("51;half a li");
+        f.close();
+        vc.advanceMs(5000);
+        QCOMPARE(run({"events", "--device", "Vrátnice"}), int(ExitOk));
+        QCOMPARE(eventNumbers(file), range(1, 80));
+    }
+
+    void eventsOverwrittenByTheRingAreCounted()
+    {
+        auto &b = bus->addTavoB(1);
+        recordEvents(b, 100);
+        QCOMPARE(run({"events", "--device", "Vrátnice"}), int(ExitOk));
+        recordEvents(b, 80);
+        b.setRange(130, 180);
+        QCOMPARE(run({"events", "--device", "Vrátnice"}), int(ExitOk));
+        QCOMPARE(err, QStringLiteral("Vrátnice: 29 událostí bylo přepsáno před načtením\n"));
+        QCOMPARE(eventNumbers(monthFile(QStringLiteral("Vrátnice"))), range(1, 100) + range(130, 180));
+    }
+
+    // The start moves only once the file is written.
+    void moveStartAfterASafeSave_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("file written") << true;
+        QTest::newRow("file cannot be written") << false;
+    }
+    void moveStartAfterASafeSave()
+    {
+        QFETCH(bool, writable);
+        auto &b = bus->addTavoB(1);
+        recordEvents(b, 40);
+        const QString outDir = writable ? dir->path() : dir->filePath(QStringLiteral("chybi/nikde"));
+        QCOMPARE(run({"events", "--device", "Vrátnice", "--move-start", "--out", outDir}), writable ? int(ExitOk) : int(ExitFailure));
+        QCOMPARE(b.firstEvent(), writable ? qint64(41) : qint64(1));
+        QCOMPARE(b.lastEvent(), qint64(40));
+        QCOMPARE(out.contains(QStringLiteral("Vrátnice: začátek přesunut na 41")), writable);
+        if (writable) {
+            recordEvents(b, 5);
+            QCOMPARE(run({"events", "--device", "Vrátnice", "--move-start"}), int(ExitOk));
+            QCOMPARE(eventNumbers(monthFile(QStringLiteral("Vrátnice"))), range(1, 45));
+            QVERIFY(err.isEmpty());
+        } else {
+            QVERIFY(err.contains(QStringLiteral("nelze zapsat")));
+            QVERIFY(readWatermarks(watermarkFile(folder())).value(QStringLiteral("Vrátnice")).dateTime.isEmpty());
+        }
     }
 
     void failuresEndWithExitOne_data()

@@ -64,7 +64,7 @@ private slots:
     {
         const Run r = cli({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
-        for (const char *command : {"scan", "clock", "set-clock", "read-set", "write-set", "--verify", "--port"})
+        for (const char *command : {"scan", "clock", "set-clock", "read-set", "write-set", "events", "--move-start", "--verify", "--port"})
             QVERIFY2(r.out.contains(QLatin1String(command)), command);
         QVERIFY(r.out.contains(QStringLiteral("Použití")));
     }
