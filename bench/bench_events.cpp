@@ -59,6 +59,12 @@ double residentMb()
     return 0;
 }
 
+QByteArray loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().left(14).trimmed() : QByteArray("?");
+}
+
 // Answers every message at once and keeps the last text.
 class QuietOperator : public Operator {
 public:
@@ -275,6 +281,9 @@ void fullList()
     report("a block decoded and appended, mean (ms)", meanMs, 5, "ms", meanMs < 5);
     report("a block decoded and appended, 99th percentile (ms)", p99Ms, 5, "ms", p99Ms < 5);
     report("a block decoded and appended, worst (ms)", worstMs, 5, "ms", worstMs < 5);
+    std::printf("  blocks over 5 ms: %d of %d (the machine's load: %s)\n",
+                int(std::count_if(times.begin(), times.end(), [](double ms) { return ms >= 5; })), int(times.size()),
+                loadAverage().constData());
     report("the program with 100,000 events (MB)", full, 80, "MB", full < 80);
     std::printf("  the list's own share %.1f MB\n", full - started);
 
