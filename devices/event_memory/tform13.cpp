@@ -6,6 +6,7 @@
 #include "core/handler.h"
 #include "devices/event_memory/event_format.h"
 #include "link/link.h"
+#include "ui/controls.h"
 #include "ui/spin_button.h"
 #include "ui/text_grid.h"
 
@@ -31,10 +32,8 @@ constexpr int DateWidth = 140;
 
 QLineEdit *edit(QWidget *parent, const char *name, const QString &text, const QRect &at, bool enabled)
 {
-    auto *e = new QLineEdit(text, parent);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(at);
-    e->setEnabled(enabled);
+    QLineEdit *e = addEdit(parent, name, at, enabled);
+    e->setText(text);
     return e;
 }
 
@@ -47,14 +46,6 @@ CSpinButton *spin(QWidget *parent, const char *name, QLineEdit *buddy)
     return s;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 } // namespace
 
 TForm13::TForm13(EventReadingContext context, QWidget *parent)
@@ -110,10 +101,10 @@ void TForm13::createRangeControls()
 
     Edit3 = edit(this, "Edit3", QStringLiteral("1"), QRect(180, 16, EditWidth, 21), true);
     CSpinButton1 = spin(this, "CSpinButton1", Edit3);
-    Label1 = label(this, "Label1", QStringLiteral("událostí"), CSpinButton1->geometry().right() + 6, 19);
+    Label1 = addLabel(this, "Label1", QStringLiteral("událostí"), CSpinButton1->geometry().right() + 6, 19);
     Edit4 = edit(this, "Edit4", QStringLiteral("1"), QRect(180, 16, EditWidth, 21), true);
     CSpinButton2 = spin(this, "CSpinButton2", Edit4);
-    Label2 = label(this, "Label2", QStringLiteral("až"), CSpinButton2->geometry().right() + 6, 19);
+    Label2 = addLabel(this, "Label2", QStringLiteral("až"), CSpinButton2->geometry().right() + 6, 19);
     Edit5 = edit(this, "Edit5", QStringLiteral("1"), QRect(Label2->geometry().right() + 8, 16, EditWidth, 21), true);
     CSpinButton3 = spin(this, "CSpinButton3", Edit5);
     Edit1 = edit(this, "Edit1", QString(), QRect(180, 50, DateWidth, 21), false);

@@ -4,6 +4,7 @@
 #include "core/handler.h"
 #include "devices/event_memory/event_list.h"
 #include "devices/event_memory/tform13.h"
+#include "ui/controls.h"
 #include "ui/operator.h"
 
 #include <QLabel>
@@ -11,26 +12,6 @@
 #include <QPushButton>
 
 using namespace tavob;
-
-namespace {
-QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-QLineEdit *edit(QWidget *parent, const char *name, const QRect &at, bool enabled)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(at);
-    e->setEnabled(enabled);
-    return e;
-}
-} // namespace
 
 TForm16::TForm16(TForm13 &reading, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint
@@ -40,18 +21,16 @@ TForm16::TForm16(TForm13 &reading, QWidget *parent)
     setObjectName(QStringLiteral("Form16"));
     setWindowTitle(QStringLiteral("Uložit události"));
     setFixedSize(248, 186);
-    Label3 = label(this, "Label3", QStringLiteral("Lze uložit maximálně 10 000 událostí najednou."), 8, 8);
+    Label3 = addLabel(this, "Label3", QStringLiteral("Lze uložit maximálně 10 000 událostí najednou."), 8, 8);
     Label3->setWordWrap(true);
     Label3->setGeometry(8, 8, 232, 30);
-    Label1 = label(this, "Label1", QStringLiteral("Uložit události:"), 8, 44);
-    Edit1 = edit(this, "Edit1", QRect(8, 62, 81, 21), true);
-    Edit3 = edit(this, "Edit3", QRect(96, 62, 144, 21), false);
-    Label2 = label(this, "Label2", QStringLiteral("až"), 8, 88);
-    Edit2 = edit(this, "Edit2", QRect(8, 106, 81, 21), true);
-    Edit4 = edit(this, "Edit4", QRect(96, 106, 144, 21), false);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(86, 148, 75, 25);
+    Label1 = addLabel(this, "Label1", QStringLiteral("Uložit události:"), 8, 44);
+    Edit1 = addEdit(this, "Edit1", QRect(8, 62, 81, 21), true);
+    Edit3 = addEdit(this, "Edit3", QRect(96, 62, 144, 21), false);
+    Label2 = addLabel(this, "Label2", QStringLiteral("až"), 8, 88);
+    Edit2 = addEdit(this, "Edit2", QRect(8, 106, 81, 21), true);
+    Edit4 = addEdit(this, "Edit4", QRect(96, 106, 144, 21), false);
+    Button1 = addButton(this, "Button1", QStringLiteral("&OK"), QRect(86, 148, 75, 25));
     connectHandler(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
     connectHandler(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
     connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
