@@ -432,6 +432,27 @@ private slots:
         QCOMPARE(eventNumbers(monthFile(QStringLiteral("Vrátnice"))), range(1, 100) + range(130, 180));
     }
 
+    // More than 100,000 new events come in two pieces, the first saved with
+    // its watermark before the second is read.
+    void eventsInPiecesOf100000()
+    {
+        auto &b = bus->addTavoB(1);
+        recordEvents(b, 100040);
+        Options o = options({"events", "--device", "Vrátnice"});
+        o.folder = dir->path();
+        QTextStream outStream(&out), errStream(&err);
+        Session s(*link, o, outStream, errStream);
+        s.start();
+        const auto lastRead = [this] { return readWatermarks(watermarkFile(folder())).value(QStringLiteral("Vrátnice")).lastEvent; };
+        QVERIFY(vc.advanceUntil([&] { return lastRead() == 100000; }, 10000000, 1000));
+        QVERIFY(!s.finished());
+        QVERIFY(vc.advanceUntil([&] { return s.finished(); }, 1000000, 5));
+        QCOMPARE(s.exitCode(), int(ExitOk));
+        QCOMPARE(out, QStringLiteral("Vrátnice: načteno 100040 událostí, poslední 100040 (15.01.2026   10:00:00)\n"));
+        QCOMPARE(eventNumbers(monthFile(QStringLiteral("Vrátnice"))), range(1, 100040));
+        QCOMPARE(lastRead(), 100040);
+    }
+
     // The start moves only once the file is written.
     void moveStartAfterASafeSave_data()
     {
