@@ -93,7 +93,7 @@ bool likeMatches(QStringView text, QStringView pattern)
 }
 
 QueryResult::QueryResult(const Table &table, std::vector<qint64> records, std::unique_ptr<Table> own)
-    : own_(std::move(own)), table_(table), records_(std::move(records))
+    : own_(std::move(own)), table_(table), records_(std::move(records)), fields_(table.fieldCount())
 {
 }
 
@@ -104,7 +104,7 @@ int QueryResult::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(records_.size());
 }
 
-int QueryResult::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : table_.fieldCount(); }
+int QueryResult::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : fields_; }
 
 QVariant QueryResult::data(const QModelIndex &index, int role) const
 {
@@ -115,7 +115,7 @@ QVariant QueryResult::data(const QModelIndex &index, int role) const
 
 QString QueryResult::cell(int col, int row) const
 {
-    if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount())
+    if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount() || col >= table_.fieldCount())
         return QString();
     return table_.textOf(records_[size_t(row)], col);
 }

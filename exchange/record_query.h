@@ -57,6 +57,7 @@ private:
     std::unique_ptr<Table> own_;
     const Table &table_;
     std::vector<qint64> records_;
+    int fields_;  // as the query found them: the columns stay while the table closes or changes
     QStringList titles_;
 };
 
