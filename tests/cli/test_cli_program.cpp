@@ -38,12 +38,12 @@ class TestCliProgram : public QObject {
     }
 
     // Starts tavo-sim on a pseudo-terminal; returns the link's path.
-    QString startSim()
+    QString startSim(const QByteArray &config = "device tavo-m 5\ndevice tavo-b 1\n")
     {
         const QString conf = dir.filePath(QStringLiteral("bus.conf"));
         QFile f(conf);
         if (f.open(QIODevice::WriteOnly))
-            f.write("device tavo-m 5\ndevice tavo-b 1\n");
+            f.write(config);
         f.close();
         const QString link = dir.filePath(QStringLiteral("ttyTAVO"));
         sim.start(QStringLiteral(TAVO_SIM_PATH), {QStringLiteral("--link"), link, conf});
@@ -101,6 +101,32 @@ private slots:
         QVERIFY2(qAbs(drift) <= 2, qPrintable(lines[0]));
         QCOMPARE(lines[1], QStringLiteral("Sklad: TAVO-M, bez hodin"));
         QVERIFY(QFileInfo(trace).size() > 0);
+    }
+
+    // The night's download over the real port, and a second run that reads nothing.
+    void eventsOverAPseudoTerminal()
+    {
+        writeDeviceList();
+        const QString link = startSim("device tavo-m 5\ndevice tavo-b 1\n  events 40\n");
+        QVERIFY2(!link.isEmpty(), qPrintable(sim.errorString()));
+        const QStringList args{"events", "--all", "--folder", dir.path(), "--port", link};
+        Run r = cli(args);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY2(r.out.startsWith(QStringLiteral("Vrátnice: načteno 40 událostí, poslední 40 (")), qPrintable(r.out));
+        QVERIFY(r.out.endsWith(QStringLiteral("Sklad: TAVO-M, bez paměti událostí\n")));
+        r = cli(args);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QVERIFY2(r.out.startsWith(QStringLiteral("Vrátnice: žádné nové události\n")), qPrintable(r.out));
+        QDir d(dir.path());
+        const QStringList files = d.entryList({QStringLiteral("Vrátnice-*.csv")});
+        QVERIFY(!files.isEmpty());
+        int rows = 0;
+        for (const QString &f : files) {
+            QFile file(d.filePath(f));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            rows += int(file.readAll().count('\n')) - 1;
+        }
+        QCOMPARE(rows, 40);
     }
 
     void aPortThatDoesNotOpenExitsOne()
