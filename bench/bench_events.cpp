@@ -10,6 +10,8 @@
 // - the surnames of those 100,000 events filled from a person list of 10,000
 //   (goal 1 s).
 
+#include "bench/bench_support.h"
+#include "bench/timed_port.h"
 #include "app/program.h"
 #include "app/tform1.h"
 #include "core/cp1250.h"
@@ -40,24 +42,12 @@
 #include <functional>
 #include <memory>
 
+using namespace bench;
+
 namespace {
-constexpr int Baud = 9600;
 constexpr int Events = 1000;
 constexpr int ListEvents = 100000;
 constexpr int Persons = 10000;
-
-qint64 lineUs(qint64 bytes) { return bytes * 10 * 1000000 / Baud; }
-
-double residentMb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return 0;
-}
 
 QByteArray loadAverage()
 {
@@ -78,41 +68,6 @@ public:
     QString saveFileName(const FileDialogRequest &) override { return QString(); }
     bool printSetup(QPrinter &) override { return false; }
 };
-
-// The real port, with the bytes of every write and the end of the last one noted.
-class TimedPort : public SerialPort {
-public:
-    void open(const PortSettings &s) override { port_.open(s); }
-    bool isOpen() const override { return port_.isOpen(); }
-    void close() override { port_.close(); }
-    void apply(const PortSettings &s) override { port_.apply(s); }
-    int read(char *buffer, int maxCount) override { return port_.read(buffer, maxCount); }
-    int write(const char *buffer, int count) override
-    {
-        const int n = port_.write(buffer, count);
-        lineTimeUs += lineUs(count);
-        lastWriteEndUs = theClock().nowUs();
-        return n;
-    }
-    void purge() override { port_.purge(); }
-
-    qint64 lineTimeUs = 0, lastWriteEndUs = 0;
-
-private:
-    QtSerialPort port_;
-};
-
-void runUntil(const std::function<bool()> &done)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    check.start(10);
-    loop.exec();
-}
 
 void report(const char *what, double measured, double goal, const char *unit, bool within)
 {
@@ -178,8 +133,6 @@ bool readOverPty()
     return true;
 }
 
-QString keyCode(quint64 n) { return QStringLiteral("%1").arg(n * 0x9E3779B97F4A7C15ULL, 16, 16, QLatin1Char('0')).toUpper(); }
-
 // The person list written straight to its file: persons 0 .. 9,999.
 void writePersons(const QString &file)
 {
@@ -235,7 +188,7 @@ void fullList()
                                  + passwordValue(QString()).toLatin1() + ";;;;;;;;;\r\n");
     write("TAVO-oprogramu.txt", "TAVO\r\n");
     write("TAVO-napoveda.txt", "TAVO\r\n");
-    const double before = residentMb();
+    const double before = residentKb() / 1024.0;
     auto bus = std::make_unique<sim::SimBus>();
     Program program(dir.filePath(QStringLiteral("tavo")), std::move(bus));
     TForm1 &f = *program.form1();
@@ -246,7 +199,7 @@ void fullList()
     writePersons(f.db.Table2.filePath());
     f.db.openTables();
     QCoreApplication::processEvents();
-    const double started = residentMb();
+    const double started = residentKb() / 1024.0;
     std::printf("program started, %d persons\n", f.db.Table2.recordCount());
 
     TForm13 &form13 = *program.window<TForm13>();
@@ -270,7 +223,7 @@ void fullList()
     }
     form13.StringGrid1->scrollToBottom();
     QCoreApplication::processEvents();
-    const double full = residentMb();
+    const double full = residentKb() / 1024.0;
     std::printf("list: %d rows; resident %.1f MB before the program, %.1f MB started, %.1f MB with the list\n",
                 form13.events.rowCount() - 1, before, started, full);
     std::sort(times.begin(), times.end());

@@ -3,6 +3,7 @@
 // to PDF, and record searches through the query and through the search window.
 // Run offscreen: QT_QPA_PLATFORM=offscreen bench_exchange [folder to keep the files in]
 
+#include "bench/bench_support.h"
 #include "core/field_lines.h"
 #include "exchange/csv_exchange.h"
 #include "exchange/record_query.h"
@@ -23,19 +24,10 @@
 #include <cstdio>
 #include <ctime>
 
+using namespace bench;
+
 namespace {
 constexpr int Records = 100000;
-
-QString surname(QRandomGenerator &rng)
-{
-    static const QStringList syllables{"No", "vák", "Dvo", "řák", "Čer", "ný", "Ha", "jek", "Ší", "ma",
-                                       "Ch", "al", "upa", "Ži", "ža", "Ře", "hoř", "Ťu", "ček", "Ku"};
-    QString s;
-    const int n = 2 + int(rng.bounded(3));
-    for (int i = 0; i < n; ++i)
-        s += syllables[int(rng.bounded(syllables.size()))];
-    return s.left(1).toUpper() + s.mid(1).toLower();
-}
 
 // The exchange file of the list, as an export of it would be.
 QByteArray personFile(QRandomGenerator &rng)

@@ -2,6 +2,7 @@
 // with both indexes built, finding a key, appending 100,000 more records and
 // the memory it takes, beside GDAL's ogr2ogr converting the same table to CSV.
 
+#include "bench/bench_support.h"
 #include "records/table.h"
 #include "core/cp1250.h"
 
@@ -15,6 +16,8 @@
 #include <QtEndian>
 #include <cstdio>
 
+using namespace bench;
+
 namespace {
 constexpr int Records = 100000;
 
@@ -25,19 +28,6 @@ QList<FieldDef> personFields()
         f.append({QString("OS%1").arg(i), 'C', 30, 0});
     return f;
 }
-
-QString surname(QRandomGenerator &rng)
-{
-    static const QStringList syllables{"No", "vák", "Dvo", "řák", "Čer", "ný", "Ha", "jek", "Ší", "ma",
-                                       "Ch", "al", "upa", "Ži", "ža", "Ře", "hoř", "Ťu", "ček", "Ku"};
-    QString s;
-    const int n = 2 + int(rng.bounded(3));
-    for (int i = 0; i < n; ++i)
-        s += syllables[int(rng.bounded(syllables.size()))];
-    return s.left(1).toUpper() + s.mid(1).toLower();
-}
-
-QString keyCode(quint64 n) { return QString("%1").arg(n * 0x9E3779B97F4A7C15ULL, 16, 16, QChar('0')).toUpper(); }
 
 QStringList person(QRandomGenerator &rng, quint64 n)
 {
@@ -74,16 +64,6 @@ void writePersons(const QString &folder, QRandomGenerator &rng, QStringList &som
     qToLittleEndian(quint32(Records), bytes.data() + 4);
     f.seek(0);
     f.write(bytes);
-}
-
-long rssKb(const char *what)
-{
-    QFile f("/proc/self/status");
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(what))
-            return line.mid(int(strlen(what))).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 // From here on the peak counts the engine only, not the making of the table.
@@ -148,7 +128,7 @@ int main(int argc, char **argv)
         names << t.textAt(int(rng.bounded(Records)), 2);
     t.setIndexFieldNames("OS2");
     std::printf("find key OS2 (Czech)   %8.2f us\n", findMicroseconds(t, names));
-    std::printf("resident after open    %8ld kB\n", rssKb("VmRSS:"));
+    std::printf("resident after open    %8ld kB\n", statusKb("VmRSS:"));
 
     ogr2ogrFigure(dir.path(), openMs);
 
@@ -162,6 +142,6 @@ int main(int argc, char **argv)
     }
     const double appendMs = double(clock.nsecsElapsed()) / 1e6;
     std::printf("append %d records  %8.1f ms   (%.1f us a record)\n", Records, appendMs, appendMs * 1000 / Records);
-    std::printf("resident after append  %8ld kB   (peak %ld kB; goal < 100 MB)\n", rssKb("VmRSS:"), rssKb("VmHWM:"));
+    std::printf("resident after append  %8ld kB   (peak %ld kB; goal < 100 MB)\n", statusKb("VmRSS:"), statusKb("VmHWM:"));
     return 0;
 }

@@ -12,6 +12,7 @@
 // Each figure is taken in a process of its own, so memory one of them freed
 // does not hide what the next one takes.
 
+#include "bench/bench_support.h"
 #include "core/text_table.h"
 #include "ui/text_grid.h"
 
@@ -23,24 +24,14 @@
 #include <cstdio>
 #include <functional>
 
+using namespace bench;
+
 namespace {
 constexpr int Cols = 10;
 constexpr int Events = 100000;
 constexpr int Block = 32;
 
 const QStringList Titles{"Událost", "Kód", "Příjmení", "Pozice", "Den", "Měsíc", "Rok", "Hod", "Min", "Sec"};
-
-// Resident memory in kB.
-long residentKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 QStringList event(int n)
 {

@@ -5,6 +5,8 @@
 // time of every request sent plus the fixed waits (the timers' intervals and
 // the 25 ms pacing). Replies travel while those waits run, so they add nothing.
 
+#include "bench/bench_support.h"
+#include "bench/timed_port.h"
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/tform2.h"
 #include "devices/code_memory/tform3.h"
@@ -26,68 +28,9 @@
 #include <functional>
 #include <memory>
 
+using namespace bench;
+
 namespace {
-constexpr int Baud = 9600;
-
-qint64 lineUs(qint64 bytes) { return bytes * 10 * 1000000 / Baud; }
-
-// The real port, with the bytes of every write and the time of the last read noted.
-class TimedPort : public SerialPort {
-public:
-    void open(const PortSettings &s) override { port_.open(s); }
-    bool isOpen() const override { return port_.isOpen(); }
-    void close() override { port_.close(); }
-    void apply(const PortSettings &s) override { port_.apply(s); }
-    int read(char *buffer, int maxCount) override
-    {
-        lastReadUs = theClock().nowUs();
-        return port_.read(buffer, maxCount);
-    }
-    int write(const char *buffer, int count) override
-    {
-        const qint64 startUs = theClock().nowUs();
-        const int n = port_.write(buffer, count);
-        writes.append(QByteArray(buffer, count));
-        lastWriteEndUs = theClock().nowUs();
-        writeExcessUs += lastWriteEndUs - startUs - lineUs(count);
-        return n;
-    }
-    void purge() override { port_.purge(); }
-
-    QList<QByteArray> writes;
-    qint64 lastReadUs = 0, lastWriteEndUs = 0;
-    qint64 writeExcessUs = 0;  // the writes' time beyond their bytes' line time
-
-    qint64 requestLineUs() const
-    {
-        qint64 us = 0;
-        for (const QByteArray &w : writes)
-            us += lineUs(w.size());
-        return us;
-    }
-    int count(quint8 command) const
-    {
-        int n = 0;
-        for (const QByteArray &w : writes)
-            n += quint8(w[1] == 0x7C ? w[3] : w[2]) == command;  // after an escaped address
-        return n;
-    }
-
-private:
-    QtSerialPort port_;
-};
-
-void runUntil(const std::function<bool()> &done)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    check.start(20);
-    loop.exec();
-}
 
 // The goal: within 2 % of the protocol's own time.
 void report(const char *what, qint64 measuredUs, qint64 protocolUs)
@@ -148,7 +91,7 @@ struct Bench {
         port->writeExcessUs = 0;
         const qint64 t0 = theClock().nowUs();
         form2.ZapisTabulkyDoPameti1Click();
-        runUntil([&] { return !form2.isVisible() && !cm.Timer1.enabled(); });
+        runUntil([&] { return !form2.isVisible() && !cm.Timer1.enabled(); }, 20);
         // transfer start polled once, 25 ms before each of 1020 requests and the configuration, Timer1
         const qint64 protocol = port->requestLineUs() + 100000 + 1021 * 25000 + 100000;
         std::printf("write: %d requests of 148, %d of 147\n", port->count(148), port->count(147));
@@ -168,7 +111,7 @@ struct Bench {
         port->writeExcessUs = 0;
         const qint64 t0 = theClock().nowUs();
         form2.CteniTabulkyZpameti1Click();
-        runUntil([&] { return !form2.isVisible(); });
+        runUntil([&] { return !form2.isVisible(); }, 20);
         // per block: transfer start polled once (100 ms), the block read 1600 ms later
         const qint64 protocol = port->requestLineUs() + 16 * (100000 + 1600000);
         int same = 0;
@@ -184,7 +127,7 @@ struct Bench {
         port->writeExcessUs = 0;
         const qint64 t0 = theClock().nowUs();
         form2.DetekceSite1Click();
-        runUntil([&] { return !form2.isVisible(); });
+        runUntil([&] { return !form2.isVisible(); }, 20);
         const qint64 protocol = port->requestLineUs() + qint64(port->count(146) + port->count(144)) * 70000;
         std::printf("scan: %d addresses asked, %d devices found\n", port->count(146), cm.detectedCount);
         report("network scan (256 addresses)", port->lastReadUs - t0, protocol);
