@@ -76,6 +76,7 @@ QList<MenuDef> mainMenu()
           {"Konec1", "Kone&c", &TForm1::Konec1Click}}},
         {"Pkaz1", "&Transport dat",
          {{"ZapisTabulkyDoPameti1", "&Zápis Pracovní sestavy do zařízení", &TForm1::ZapisTabulkyDoPameti1Click},
+          {"ZapisSOverenim1", "Zápis s &ověřením", &TForm1::ZapisSOverenim1Click},
           {"CteniTabulkyZpameti1", "&Načtení Pracovní sestavy ze zařízení", &TForm1::CteniTabulkyZpameti1Click},
           {"ZkopirovaniPracovniSestavyDoArchivni1", "Zkopírování &Pracovní sestavy do Archivní", &TForm1::Image1Click},
           {"ZkoprovaniArchivniSestavydopracovn1", "Zkopírování &Archivní sestavy do Pracovní", &TForm1::Image2Click}}},
@@ -514,6 +515,8 @@ void TForm1::Image3Click()
 }
 
 void TForm1::ZapisTabulkyDoPameti1Click() { dialogs_.form2->ZapisTabulkyDoPameti1Click(); }
+
+void TForm1::ZapisSOverenim1Click() { dialogs_.form2->ZapisSOverenim1Click(); }
 
 void TForm1::CteniTabulkyZpameti1Click() { dialogs_.form2->CteniTabulkyZpameti1Click(); }
 

@@ -92,6 +92,7 @@ public:
     void DBGrid3DblClick() { codeMemory.selectDevice(); }
     void KonfigurovatZarizeniVSiti1Click() { codeMemory.configurationRead(); }
     void ZapisTabulkyDoPameti1Click();
+    void ZapisSOverenim1Click();
     void CteniTabulkyZpameti1Click();
     void DetekceSite1Click();
     void Testrel1Click() { codeMemory.Testrel1Click(); }

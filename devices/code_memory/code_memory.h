@@ -7,6 +7,8 @@
 #include "core/clock.h"
 
 #include <QString>
+#include <functional>
+#include <utility>
 
 class Database;
 class Link;
@@ -19,7 +21,7 @@ class CodeMemory {
 public:
     enum class ConfigMode { Read, Write };
 
-    CodeMemory(Link &link, Database &db) : link(link), db(db) { Timer1.setOnTimer([this] { Timer1Timer(); }); }
+    CodeMemory(Link &link, Database &db) : link(link), db(db) { Timer1.setOnTimer([this] { Timer1Then(); }); }
     ~CodeMemory();
 
     Link &link;
@@ -53,6 +55,10 @@ public:
     // or write, or the working-set write's last request); the link is held
     // until it has.
     void awaitReply();
+    // What the operation that sent the request still has to do once Timer1
+    // has taken the reply (the working-set write's verification or its
+    // report); run once, and dropped when the tick meets an error.
+    std::function<void()> afterReply;
 
     // Relay test and last presented codes: select the device, open the port,
     // and show their window (modeless); nothing is sent yet.
@@ -60,6 +66,17 @@ public:
     void V1Click();
 
 private:
+    void Timer1Then()
+    {
+        try {
+            Timer1Timer();
+        } catch (...) {
+            afterReply = nullptr;
+            throw;
+        }
+        if (afterReply)
+            std::exchange(afterReply, nullptr)();
+    }
     bool claimForReply();
     bool writeConfirmed();
     void finishWrite();

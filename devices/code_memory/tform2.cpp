@@ -44,6 +44,7 @@ TForm2::~TForm2()
 {
     if (pacing_)
         theClock().cancel(pacing_);
+    cm_.afterReply = nullptr;
     link().release(this);
 }
 
@@ -89,13 +90,17 @@ void TForm2::setLabel(QLabel *l, const QString &text)
 
 // An operation starts only while no other holds the link; the window's
 // operations run until their last timer (the transfer's, the scan's, the
-// write's pacing) has run out.
+// write's pacing) has run out, and a write that has more to do after its
+// configuration reply until the main window's Timer1 has handed it back.
 bool TForm2::claimLink()
 {
     return ::claimLink(link(), this, [this] { return operationRunning(); });
 }
 
-bool TForm2::operationRunning() const { return transfer.running() || Timer3.enabled() || pacing_ != 0; }
+bool TForm2::operationRunning() const
+{
+    return transfer.running() || Timer3.enabled() || pacing_ != 0 || bool(cm_.afterReply);
+}
 
 void TForm2::stopOperation()
 {
