@@ -2,9 +2,13 @@
 // a simulated TAVO-M on the line, the virtual clock advanced; then the bytes
 // the device got, the grid, the windows and the messages.
 #include "tests/support/program_fixture.h"
+#include "devices/code_memory/tform18.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QSet>
+#include <utility>
 
 using namespace sim;
 
@@ -61,6 +65,50 @@ template <class WorkingSet> QStringList slotTexts(const WorkingSet &g)
         texts << g.cell(1, r) + g.cell(2, r);
     return texts;
 }
+
+// Every cell of the working set, headings and labels included.
+QStringList gridCells(const TextTable &g)
+{
+    QStringList cells;
+    for (int r = 0; r <= 510; ++r)
+        for (int c = 0; c < 4; ++c)
+            cells << g.cell(c, r);
+    return cells;
+}
+
+// Slot s holds the working set's slot s as the device stores it.
+bool holdsWritten(const TavoMDevice &m, int s, const QStringList &written)
+{
+    return hex16(m.code(s)) + flagText16(m.flags(s)) == written[s - 1];
+}
+
+// The operator does something while a message box is open, as in the real
+// program, where the box is modal but the timers run on. Restores the
+// fixture's operator when it goes.
+class ActingOperator : public Operator {
+public:
+    ActingOperator(ScriptedOperator &script, QString text, std::function<void()> act)
+        : script_(script), text_(std::move(text)), act_(std::move(act))
+    {
+        setOperator(this);
+    }
+    ~ActingOperator() override { setOperator(&script_); }
+    int messageBox(const QString &title, const QString &text, int flags) override
+    {
+        const int answer = script_.messageBox(title, text, flags);
+        if (text == text_ && act_)
+            std::exchange(act_, nullptr)();
+        return answer;
+    }
+    QString openFileName(const FileDialogRequest &r) override { return script_.openFileName(r); }
+    QString saveFileName(const FileDialogRequest &r) override { return script_.saveFileName(r); }
+    bool printSetup(QPrinter &printer) override { return script_.printSetup(printer); }
+
+private:
+    ScriptedOperator &script_;
+    QString text_;
+    std::function<void()> act_;
+};
 
 enum Stop { ByButton, ByCloseBox, DeviceFallsSilent };
 } // namespace
@@ -169,6 +217,7 @@ private slots:
         QTest::addColumn<QString>("menuItem");
         QTest::newRow("write") << "ZapisTabulkyDoPameti1";
         QTest::newRow("read") << "CteniTabulkyZpameti1";
+        QTest::newRow("verified write") << "ZapisSOverenim1";
     }
     void aSilentDeviceGetsNothingElse()
     {
@@ -504,6 +553,316 @@ private slots:
         f.vc.advanceMs(200);
         QCOMPARE(f.commands().size(), requests);
         QCOMPARE(f.op.shown.size(), 1);
+    }
+
+    // "Zápis s ověřením" sits right after the plain write, its letter its own in the menu.
+    void theVerifiedWriteFollowsTheWriteInTheMenu()
+    {
+        f.start();
+        QAction *verified = f.form1()->menuItem(QStringLiteral("ZapisSOverenim1"));
+        QVERIFY(verified);
+        QCOMPARE(verified->text(), QStringLiteral("Zápis s &ověřením"));
+        QVERIFY(verified->isEnabled());
+        QMenu *menu = f.form1()->findChild<QMenu *>(QStringLiteral("Pkaz1"));
+        QVERIFY(menu);
+        const QList<QAction *> items = menu->actions();
+        const qsizetype at = items.indexOf(f.form1()->menuItem(QStringLiteral("ZapisTabulkyDoPameti1")));
+        QVERIFY(at >= 0 && at + 1 < items.size());
+        QCOMPARE(items[at + 1], verified);
+        QSet<QChar> letters;
+        for (QAction *a : items) {
+            const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0 && amp + 1 < a->text().size(), qPrintable(a->text()));
+            const QChar letter = a->text()[amp + 1].toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(a->text()));
+            letters << letter;
+        }
+    }
+
+    // The verified write sends what the plain one sends, then reads the code
+    // memory back into a buffer of its own and names the slots that differ;
+    // the device is changed once the write has reached it, before the read-back.
+    void aVerifiedWriteNamesTheSlotsThatDiffer_data()
+    {
+        QTest::addColumn<QList<int>>("codeChanged");
+        QTest::addColumn<QList<int>>("flagsChanged");
+        QTest::addColumn<bool>("blocksRejected");  // every frame of the read-back fails its check
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("flags");
+        const QString prefix = QStringLiteral("Ověření zápisu do zařízení Nepojmenováno: ");
+        QTest::newRow("all slots agree")
+            << QList<int>{} << QList<int>{} << false << "Potvrzení"
+            << "Zápis do zařízení Nepojmenováno ověřen: všech 510 slotů souhlasí." << 64;
+        QTest::newRow("one code differs") << QList<int>{45} << QList<int>{} << false << "Upozornění"
+                                          << prefix + "liší se 1 slot: 045." << 48;
+        QTest::newRow("flags of the master slot and the last one differ")
+            << QList<int>{} << QList<int>{1, 510} << false << "Upozornění"
+            << prefix + "liší se 2 sloty: master, 510." << 48;
+        QTest::newRow("codes and flags of five slots")
+            << QList<int>{12, 300, 301} << QList<int>{45, 300, 509} << false << "Upozornění"
+            << prefix + "liší se 5 slotů: 012, 045, 300, 301, 509." << 48;
+        QTest::newRow("rejected frames")
+            << QList<int>{} << QList<int>{} << true << "Upozornění"
+            << prefix
+                   + "liší se 510 slotů: master, 002, 003, 004, 005, 006, 007, 008, 009, 010, 011, 012, 013, 014, "
+                     "015, 016, 017, 018, 019, 020 …"
+            << 48;
+    }
+    void aVerifiedWriteNamesTheSlotsThatDiffer()
+    {
+        QFETCH(QList<int>, codeChanged);
+        QFETCH(QList<int>, flagsChanged);
+        QFETCH(bool, blocksRejected);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(int, flags);
+        TavoMDevice &m = f.bus->addTavoM(255);
+        fillDevice(m);
+        f.start();
+        const QStringList written = fillDistinct(f.grid());
+        for (int r = 1; r <= 510; ++r)
+            f.grid().setCell(3, r, QStringLiteral("Novák"));
+        const QStringList cells = gridCells(f.grid());
+        f.trigger("ZapisSOverenim1");
+        QVERIFY(transferRunning());
+        QCOMPARE(f.form2()->windowTitle(), QStringLiteral("Zápis sestavy do zařízení"));
+        QVERIFY(f.runUntil([&] { return !f.requests(Write145).isEmpty(); }, 60000));
+        QCOMPARE(link().holder(), static_cast<const void *>(f.form2()));
+        for (int s = 1; s <= 510; ++s)
+            QVERIFY(holdsWritten(m, s, written));
+        for (int s : codeChanged)
+            m.setCode(s, m.code(s) ^ 0x10);
+        for (int s : flagsChanged)
+            m.setFlags(s, m.flags(s) ^ 0x8000);
+        if (blocksRejected) {
+            m.faults().onlyCommand = Block149;
+            m.faults().badCheck = true;
+        }
+
+        QVERIFY(f.runUntil([&] { return f.requests(Block149).size() == 1; }, 1000));
+        QVERIFY(transferRunning());
+        QCOMPARE(f.form2()->windowTitle(), QStringLiteral("Ověření zápisu do zařízení"));
+        QCOMPARE(f.form2()->Label3->text(), QStringLiteral("Ověřování zápisu do zařízení Nepojmenováno"));
+        QVERIFY(f.runUntil([&] { return !link().busy(); }, 40000));
+        QVERIFY(!transferRunning());
+        QCOMPARE(f.form2()->Label1->text(), QStringLiteral("Ověřeno 512 Kódů z 510"));
+
+        // 140, the 1020 requests of the write, 145, the read's 16 blocks, 141.
+        const QList<int> commands = f.commands();
+        QCOMPARE(commands.size(), 1 + 1020 + 1 + 16 * 2 + 1);
+        QCOMPARE(commands.mid(0, 1), QList<int>{140});
+        QCOMPARE(commands[1021], Write145);
+        QList<int> readBack;
+        for (int b = 0; b < 16; ++b)
+            readBack << 140 << Block149;
+        QCOMPARE(commands.mid(1022), readBack << 141);
+        const QList<SimRequest> blocks = f.requests(Block149);
+        for (int b = 0; b < 16; ++b)
+            QCOMPARE(addressAt(blocks[b].data, 0), b * 32 * 16);
+
+        QCOMPARE(gridCells(f.grid()), cells);
+        QVERIFY(f.form3()->isVisible());  // the configuration reply, as after the plain write
+        QCOMPARE(f.op.shown.size(), 1);
+        QCOMPARE(f.op.shown[0].title, title);
+        QCOMPARE(f.op.shown[0].text, text);
+        QCOMPARE(f.op.shown[0].flags, flags);
+    }
+
+    // From the write's first request to the read-back's transfer end no other
+    // operation gets the link: not while the configuration's reply is due,
+    // not while the main window's Timer1 shows its message, not during the read-back.
+    void theVerifiedWriteKeepsTheLinkToTheEnd_data()
+    {
+        QTest::addColumn<int>("command");  // when the verified write has sent this many of this command
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("started");
+        QTest::newRow("configuration read while the configuration's reply is due")
+            << Write145 << 1 << "Konfigurovatzazen1";
+        QTest::newRow("configuration read during the read-back") << Block149 << 2 << "Konfigurovatzazen1";
+        QTest::newRow("scan during the read-back") << Block149 << 5 << "Detekcest1";
+        QTest::newRow("read during the read-back") << Block149 << 9 << "CteniTabulkyZpameti1";
+        QTest::newRow("write during the read-back") << Block149 << 16 << "ZapisTabulkyDoPameti1";
+        QTest::newRow("verified write during the read-back") << Block149 << 1 << "ZapisSOverenim1";
+        QTest::newRow("relay test during the read-back") << Block149 << 3 << "Testrel1";
+    }
+    void theVerifiedWriteKeepsTheLinkToTheEnd()
+    {
+        QFETCH(int, command);
+        QFETCH(int, count);
+        QFETCH(QString, started);
+        f.bus->addTavoM(255);
+        f.start();
+        const QStringList written = fillDistinct(f.grid());
+        f.trigger("ZapisSOverenim1");
+        QVERIFY(f.runUntil([&] { return f.requests(command).size() == count; }, 100000));
+        const size_t writesBefore = f.bus->writes().size();
+        const bool progressShown = transferRunning();
+        f.trigger(started.toLatin1().constData());
+        verifyRefused();
+        QCOMPARE(f.bus->writes().size(), writesBefore);
+        QCOMPARE(transferRunning(), progressShown);
+        QCOMPARE(f.form2()->windowTitle(),
+                 command == Write145 ? QStringLiteral("Zápis sestavy do zařízení")
+                                     : QStringLiteral("Ověření zápisu do zařízení"));
+        QVERIFY(!f.program->window<TForm18>()->isVisible());
+
+        QVERIFY(f.runUntil([&] { return !link().busy(); }, 60000));
+        f.vc.advanceMs(200);
+        QCOMPARE(f.commands().size(), 1 + 1020 + 1 + 16 * 2 + 1);
+        QCOMPARE(f.op.shown.size(), 2);
+        QCOMPARE(f.op.shown[1].text,
+                 QStringLiteral("Zápis do zařízení Nepojmenováno ověřen: všech 510 slotů souhlasí."));
+        QCOMPARE(slotTexts(f.grid()), written);
+    }
+
+    // After a configuration write the main window's Timer1 answers the
+    // configuration with a message; while it is open the link stays the
+    // verified write's.
+    void noOperationSlipsInWhileTheConfigurationIsReported()
+    {
+        f.bus->addTavoM(255);
+        f.start();
+        f.form1()->codeMemory.configMode = CodeMemory::ConfigMode::Write;
+        size_t writesAtBox = 0;
+        ActingOperator acting(f.op, QStringLiteral("Konfigurace Nepojmenováno byla úspěšně změněna."), [&] {
+            writesAtBox = f.bus->writes().size();
+            f.trigger("Konfigurovatzazen1");
+            QCOMPARE(f.bus->writes().size(), writesAtBox);
+        });
+        f.trigger("ZapisSOverenim1");
+        QVERIFY(f.runUntil([&] { return !link().busy(); }, 100000));
+        QVERIFY(writesAtBox > 0);
+        const QStringList texts{f.op.shown.value(0).text, f.op.shown.value(1).text, f.op.shown.value(2).text};
+        QCOMPARE(texts, (QStringList{"Konfigurace Nepojmenováno byla úspěšně změněna.",
+                                     "Probíhá jiná operace se zařízením. Počkejte, až skončí.",
+                                     "Zápis do zařízení Nepojmenováno ověřen: všech 510 slotů souhlasí."}));
+        QCOMPARE(f.requests(146).size(), 0);
+        QCOMPARE(f.requests(Block149).size(), 16);
+    }
+
+    // A device that stops answering once the write is in gets no verification.
+    void aDeviceSilentAfterTheWriteIsNotVerified()
+    {
+        TavoMDevice &m = f.bus->addTavoM(255);
+        f.start();
+        const QStringList written = fillDistinct(f.grid());
+        f.trigger("ZapisSOverenim1");
+        QVERIFY(f.runUntil([&] { return !f.requests(Write145).isEmpty(); }, 60000));
+        m.faults().noReply = true;
+        QVERIFY(f.runUntil([&] { return !link().busy(); }, 5000));
+        QCOMPARE(f.op.shown.size(), 1);
+        QCOMPARE(f.op.shown[0].title, QStringLiteral("Upozornění"));
+        QCOMPARE(f.op.shown[0].text, QStringLiteral("Zařízení neodpovídá."));
+        QCOMPARE(f.op.shown[0].flags, 48);
+        QCOMPARE(f.commands().mid(1021), (QList<int>{Write145, 140}));
+        QVERIFY(!transferRunning());
+        QCOMPARE(slotTexts(f.grid()), written);
+    }
+
+    // "Storno" or the close box during the read-back: the block under way is
+    // read, the transfer ends, and the message says how far it got.
+    void aStoppedReadBackSaysItIsNotFinished_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<int>("changed");  // a slot the device holds otherwise, 0: none
+        QTest::addColumn<QString>("text");
+        const QString prefix =
+            QStringLiteral("Ověření zápisu do zařízení Nepojmenováno nebylo dokončeno, ověřeno bylo ");
+        QTest::newRow("Storno") << int(ByButton) << 0 << prefix + "95 slotů z 510.";
+        QTest::newRow("close box") << int(ByCloseBox) << 0 << prefix + "95 slotů z 510.";
+        QTest::newRow("Storno after a difference")
+            << int(ByButton) << 70 << prefix + "95 slotů z 510; liší se 1 slot: 070.";
+        QTest::newRow("Storno before a difference") << int(ByButton) << 96 << prefix + "95 slotů z 510.";
+    }
+    void aStoppedReadBackSaysItIsNotFinished()
+    {
+        QFETCH(int, how);
+        QFETCH(int, changed);
+        QFETCH(QString, text);
+        TavoMDevice &m = f.bus->addTavoM(255);
+        f.start();
+        const QStringList written = fillDistinct(f.grid());
+        f.trigger("ZapisSOverenim1");
+        QVERIFY(f.runUntil([&] { return !f.requests(Write145).isEmpty(); }, 60000));
+        if (changed)
+            m.setCode(changed, 0);
+        QVERIFY(f.runUntil([&] { return f.requests(Block149).size() == 3; }, 10000));
+        stop(Stop(how), m);  // while block 2 (entries 64 .. 95) is on its way
+        QVERIFY(f.op.shown.isEmpty());
+        QVERIFY(f.runUntil([&] { return !link().busy(); }, 5000));
+        QCOMPARE(f.requests(Block149).size(), 3);
+        QCOMPARE(f.commands().last(), 141);
+        QVERIFY(!transferRunning());
+        QCOMPARE(f.op.shown.size(), 1);
+        QCOMPARE(f.op.shown[0].title, QStringLiteral("Upozornění"));
+        QCOMPARE(f.op.shown[0].text, text);
+        QCOMPARE(f.op.shown[0].flags, 48);
+        QCOMPARE(slotTexts(f.grid()), written);
+    }
+
+    // A stopped write tells how many slots the device now holds whole from
+    // the new set, once the write has ended: after the configuration's reply.
+    void aStoppedWriteTellsWhatTheDeviceHolds_data()
+    {
+        QTest::addColumn<QString>("menuItem");
+        QTest::addColumn<int>("how");
+        QTest::addColumn<int>("codes");  // stopped once this many codes
+        QTest::addColumn<int>("flags");  // and this many flags have reached the device
+        QTest::addColumn<QString>("text");
+        const QString prefix =
+            QStringLiteral("Zápis do zařízení Nepojmenováno byl přerušen. Zařízení nyní obsahuje z nové sady ");
+        const QString rest = QStringLiteral("; ostatní sloty zůstaly beze změny.");
+        QTest::newRow("Storno after 5 slots")
+            << "ZapisTabulkyDoPameti1" << int(ByButton) << 5 << 5 << prefix + "5 slotů z 510 (sloty 1 až 5)" + rest;
+        QTest::newRow("close box after 5 slots")
+            << "ZapisTabulkyDoPameti1" << int(ByCloseBox) << 5 << 5 << prefix + "5 slotů z 510 (sloty 1 až 5)" + rest;
+        QTest::newRow("Storno between code and flags of slot 8")
+            << "ZapisTabulkyDoPameti1" << int(ByButton) << 8 << 7
+            << prefix + "7 slotů z 510 (sloty 1 až 7); u slotu 8 byl zapsán jen kód, bez příznaků" + rest;
+        QTest::newRow("Storno after 1 slot")
+            << "ZapisTabulkyDoPameti1" << int(ByButton) << 1 << 1 << prefix + "1 slot z 510 (slot 1)" + rest;
+        QTest::newRow("Storno after 3 slots, verified write")
+            << "ZapisSOverenim1" << int(ByButton) << 3 << 3 << prefix + "3 sloty z 510 (sloty 1 až 3)" + rest;
+        QTest::newRow("Storno before the first slot")
+            << "ZapisSOverenim1" << int(ByButton) << 0 << 0 << prefix + "0 slotů z 510" + rest;
+    }
+    void aStoppedWriteTellsWhatTheDeviceHolds()
+    {
+        QFETCH(QString, menuItem);
+        QFETCH(int, how);
+        QFETCH(int, codes);
+        QFETCH(int, flags);
+        QFETCH(QString, text);
+        TavoMDevice &m = f.bus->addTavoM(255);
+        fillDevice(m);
+        f.start();
+        const QStringList written = fillDistinct(f.grid());
+        f.trigger(menuItem.toLatin1().constData());
+        QVERIFY(f.runUntil([&] { return f.requests(Entry148).size() == codes && f.requests(Flags147).size() == flags; },
+                           5000));
+        stop(Stop(how), m);
+        QVERIFY(f.runUntil([&] { return !f.requests(Write145).isEmpty(); }, 1000));
+        QVERIFY(f.op.shown.isEmpty());  // not while the write is still ending
+        QVERIFY(f.runUntil([&] { return !link().busy(); }, 1000));
+        QVERIFY(!transferRunning());
+        QCOMPARE(f.requests(Block149).size(), 0);
+
+        // What the device holds: slots 1 .. n whole, maybe a code alone, the rest as before.
+        int whole = 0;
+        while (whole < 510 && holdsWritten(m, whole + 1, written))
+            ++whole;
+        QCOMPARE(whole, flags);
+        for (int s = whole + 1; s <= 510; ++s) {
+            const bool codeOnly = s == whole + 1 && codes > flags;
+            QCOMPARE(hex16(m.code(s)) == written[s - 1].left(16), codeOnly);
+            QCOMPARE(m.flags(s), quint16(s));
+        }
+        QCOMPARE(f.op.shown.size(), 1);
+        QCOMPARE(f.op.shown[0].title, QStringLiteral("Upozornění"));
+        QCOMPARE(f.op.shown[0].text, text);
+        QCOMPARE(f.op.shown[0].flags, 48);
+        QVERIFY(f.op.shown[0].text.contains(QStringLiteral(" ") + QString::number(whole) + QStringLiteral(" slot")));
     }
 };
 
