@@ -8,6 +8,7 @@ BlockTransfer::BlockTransfer(Link &link, int blockWaitMs) : blockTimer(blockWait
 {
     pollTimer.setOnTimer([this] { pollTick(); });
     blockTimer.setOnTimer([this] { blockTick(); });
+    endTimer.setOnTimer([this] { endTick(); });
 }
 
 // An error (the port's) ends the transfer: the caller hears of it first, then
@@ -19,6 +20,7 @@ template <class F> void BlockTransfer::endOnPortError(F step)
     } catch (...) {
         pollTimer.setEnabled(false);
         blockTimer.setEnabled(false);
+        endTimer.setEnabled(false);
         if (active_)
             finish(Result::PortError);
         throw;
@@ -83,8 +85,20 @@ void BlockTransfer::blockTick()
             requestStart();
             return;
         }
-        link_.send(bus::transferEnd());
-        finish(next ? Result::Stopped : Result::Done);
+        const int sent = link_.send(bus::transferEnd());
+        ending_ = next ? Result::Stopped : Result::Done;
+        const qint64 lineUs = link_.port().lineTimeUs(sent + PollBytes);
+        endTimer.setInterval(int((lineUs + 999) / 1000) + EndSettleMs);
+        endTimer.setEnabled(true);
+    });
+}
+
+void BlockTransfer::endTick()
+{
+    endOnPortError([this] {
+        endTimer.setEnabled(false);
+        link_.receiveReset();
+        finish(ending_);
     });
 }
 

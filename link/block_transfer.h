@@ -7,6 +7,11 @@
 //
 // Each poll and the block are read once, when their timer fires: a reply that
 // is not complete by then is lost, as the device protocol expects.
+//
+// The device answers the transfer end too. The transfer reports its end only
+// once that answer has had its time on the line and has been dropped, so the
+// next request's reply cannot be confused with it (a transfer start takes any
+// frame as the device's answer).
 
 #include "core/clock.h"
 #include "link/protocol.h"
@@ -24,6 +29,8 @@ public:
     static constexpr int PollBytes = 10;
     static constexpr int BlockWaitMs = 1600;
     static constexpr int BlockReadBytes = 1000;
+    // After the transfer end and its answer have crossed the line: the device's turnaround.
+    static constexpr int EndSettleMs = 50;
 
     enum class Result { Done, Stopped, NoAnswer, PortError };
     // Where a block is read from.
@@ -45,6 +52,7 @@ public:
 
     Timer pollTimer{PollMs};  // polls for the answer to a transfer start
     Timer blockTimer;         // the block has had its time to arrive
+    Timer endTimer;           // the transfer end's answer has had its time to arrive
 
     // The device answered a transfer start of openOnly().
     std::function<void()> onOpened;
@@ -62,12 +70,13 @@ public:
     // "Storno": the block under way is still read, then the transfer ends.
     void stop() { stop_ = true; }
     bool stopRequested() const { return stop_; }
-    bool running() const { return pollTimer.enabled() || blockTimer.enabled(); }
+    bool running() const { return pollTimer.enabled() || blockTimer.enabled() || endTimer.enabled(); }
     int polls() const { return polls_; }
 
     // The timers' ticks.
     void pollTick();
     void blockTick();
+    void endTick();
 
 private:
     void begin(std::optional<Place> first);
@@ -77,6 +86,7 @@ private:
     template <class F> void endOnPortError(F step);
 
     Link &link_;
+    Result ending_ = Result::Done;  // what the transfer reports once the end's answer is dropped
     std::optional<Place> place_;  // the block asked for once the device is ready; none: open only
     int polls_ = 0;
     bool stop_ = false;
