@@ -24,9 +24,6 @@ using namespace tavob;
 
 namespace {
 constexpr int RangeWaitMs = 200;
-// The transfer end's answer is still on the line when a transfer ends; the
-// next request waits until it has come and the receive reset drops it.
-constexpr int SettleMs = 100;
 
 QString number(qint64 n) { return QString::number(n); }
 } // namespace
@@ -131,17 +128,8 @@ void Session::eventsEnded(BlockTransfer::Result result)
 {
     if (finished_)
         return;
-    asked_ = theClock().callAfterMs(SettleMs, [this, result] {
-        asked_ = 0;
-        step([this, result] { takePiece(result); });
-    });
-}
-
-void Session::takePiece(BlockTransfer::Result result)
-{
-    if (result == BlockTransfer::Result::NoAnswer || nextRow_ <= pieceCount_) {
-        deviceFailed(result == BlockTransfer::Result::NoAnswer ? QStringLiteral("Zařízení neodpovídá.")
-                                                               : QStringLiteral("Přenos nebyl dokončen."));
+    if (result != BlockTransfer::Result::Done || nextRow_ <= pieceCount_) {
+        transferFailed(result);
         ++index_;
         return eventsNext();
     }
@@ -237,7 +225,7 @@ void Session::deviceDone()
 void Session::moveStart(bool accepted)
 {
     if (!accepted) {
-        deviceFailed(QStringLiteral("Zařízení neodpovídá."));
+        deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
         ++index_;
         return eventsNext();
     }
@@ -247,7 +235,7 @@ void Session::moveStart(bool accepted)
         if (ok)
             out_ << device().name << QStringLiteral(": začátek přesunut na ") << start << Qt::endl;
         else
-            deviceFailed(QStringLiteral("Zařízení neodpovídá."));
+            deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
         ++index_;
         eventsNext();
     });

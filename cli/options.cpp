@@ -157,8 +157,13 @@ QString helpText()
         "  --help          tento text\n"
         "\n"
         "Zařízení se jmenují podle seznamu zařízení databáze DEMO; --all projde celý seznam.\n"
-        "Návratový kód: 0 vše provedeno, 1 chyba (zařízení neodpovídá, port nelze otevřít,\n"
-        "ověření našlo rozdíl), 2 chybné argumenty.\n");
+        "Návratový kód (při více chybách kód té první):\n"
+        "  0  vše provedeno (a ověřeno)\n"
+        "  1  jiná chyba (soubor nelze číst nebo zapsat, zařízení není v seznamu, poškozená odpověď)\n"
+        "  2  chybné argumenty\n"
+        "  3  zařízení neodpovídá\n"
+        "  4  port nelze otevřít nebo selhal během běhu\n"
+        "  5  ověření zápisu našlo sloty, které se liší\n");
 }
 
 } // namespace cli

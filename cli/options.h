@@ -8,8 +8,16 @@
 
 namespace cli {
 
-// Exit codes a script can rely on.
-enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+// Exit codes a script can rely on: 0 only when everything asked was done
+// (and verified); otherwise the kind of the run's first failure.
+enum ExitCode {
+    ExitOk = 0,
+    ExitFailure = 1,    // anything else: a file, the device list, a damaged reply
+    ExitUsage = 2,      // bad arguments
+    ExitNoAnswer = 3,   // a device did not answer
+    ExitPort = 4,       // the port would not open, or failed during the run
+    ExitDiffers = 5,    // write-set --verify found slots that differ
+};
 
 struct Options {
     QString command;  // scan, clock, set-clock, read-set, write-set, events, help

@@ -100,12 +100,12 @@ Session::~Session()
 
 // A port error reaches here after the block transfer has ended the run: the
 // message still goes out and the run still fails.
-void Session::fail(const QString &message)
+void Session::fail(const QString &message, ExitCode kind)
 {
     err_ << errorBoxText(message) << Qt::endl;
-    failed_ = true;
+    noteFailure(kind);
     if (finished_) {
-        exitCode_ = ExitFailure;
+        exitCode_ = failure_;
         return;
     }
     transfer_.pollTimer.setEnabled(false);
@@ -123,7 +123,7 @@ void Session::finish()
             *id = 0;
         }
     finished_ = true;
-    exitCode_ = failed_ ? ExitFailure : ExitOk;
+    exitCode_ = failure_;
     out_.flush();
     err_.flush();
     if (onFinished)
@@ -201,11 +201,28 @@ void Session::ask(const Request &request, int waitMs, std::function<void(bool)> 
     });
 }
 
-void Session::deviceFailed(const QString &message)
+void Session::noteFailure(ExitCode kind)
+{
+    if (failure_ == ExitOk)
+        failure_ = kind;
+}
+
+void Session::deviceFailed(const QString &message, ExitCode kind)
 {
     out_ << device().name << QStringLiteral(": ") << message << Qt::endl;
     err_ << device().name << QStringLiteral(": ") << message << Qt::endl;
-    failed_ = true;
+    noteFailure(kind);
+}
+
+// A block transfer that did not run to its end: the port's error itself
+// follows through the timers' guard.
+void Session::transferFailed(BlockTransfer::Result result)
+{
+    if (result == BlockTransfer::Result::NoAnswer)
+        deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
+    else
+        deviceFailed(QStringLiteral("Přenos nebyl dokončen."),
+                     result == BlockTransfer::Result::PortError ? ExitPort : ExitFailure);
 }
 
 // --- scan: every address is asked for its configuration, a device that
@@ -240,7 +257,7 @@ void Session::nextAddress(int address)
     }
     if (found_ == 0) {
         err_ << QStringLiteral("Nenalezeno žádné zařízení.") << Qt::endl;
-        failed_ = true;
+        noteFailure(ExitNoAnswer);
     }
     finish();
 }
@@ -279,7 +296,7 @@ void Session::clockRead(bool accepted)
          << tavob::driftText(drift) << Qt::endl;
     if (!drift) {
         err_ << device().name << QStringLiteral(": čas zařízení není platné datum") << Qt::endl;
-        failed_ = true;
+        noteFailure(ExitFailure);
     }
     ++index_;
     clockNext();
@@ -292,7 +309,7 @@ void Session::notTavoB(bool configurationAnswered)
 {
     const bool events = o_.command == QLatin1String("events");
     if (!configurationAnswered)
-        deviceFailed(QStringLiteral("Zařízení neodpovídá."));
+        deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
     else if (o_.all)
         out_ << device().name << (events ? QStringLiteral(": TAVO-M, bez paměti událostí") : QStringLiteral(": TAVO-M, bez hodin"))
              << Qt::endl;
@@ -332,12 +349,8 @@ void Session::readEnded(BlockTransfer::Result result)
 {
     if (finished_)
         return;
-    if (result == BlockTransfer::Result::NoAnswer) {
-        deviceFailed(QStringLiteral("Zařízení neodpovídá."));
-        return finish();
-    }
-    if (result == BlockTransfer::Result::PortError || slot_ < EntryCount) {
-        deviceFailed(QStringLiteral("Přenos nebyl dokončen."));
+    if (result != BlockTransfer::Result::Done || slot_ < EntryCount) {
+        transferFailed(result);
         return finish();
     }
     o_.command == QLatin1String("write-set") ? compareSlots() : saveReadSet();
@@ -411,7 +424,7 @@ void Session::writeConfiguration()
     const Request r = tavoM::writeConfiguration(link_.currentAddress, link_.relayTime, link_.codeCount);
     ask(r, ClockWaitMs, [this](bool accepted) {
         if (!accepted) {
-            deviceFailed(QStringLiteral("Zařízení neodpovídá."));
+            deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
             return finish();
         }
         out_ << device().name << QStringLiteral(": zapsáno 510 kódů") << Qt::endl;
@@ -446,7 +459,8 @@ void Session::compareSlots()
              << (secondOk_[size_t(s)] ? flagText(b[8], b[9]) : QStringLiteral("CHYBA")) << Qt::endl;
     }
     if (differing > 0)
-        deviceFailed(QStringLiteral("Ověření zápisu: počet slotů, které se liší: ") + number(differing) + QStringLiteral("."));
+        deviceFailed(QStringLiteral("Ověření zápisu: počet slotů, které se liší: ") + number(differing) + QStringLiteral("."),
+                     ExitDiffers);
     else
         out_ << device().name << QStringLiteral(": ověřeno, všech 510 slotů souhlasí") << Qt::endl;
     finish();

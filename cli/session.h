@@ -6,6 +6,7 @@
 
 #include "cli/options.h"
 #include "cli/watermark.h"
+#include "core/error.h"
 #include "core/text_table.h"
 #include "link/block_transfer.h"
 #include "link/link.h"
@@ -46,8 +47,9 @@ public:
     int exitCode() const { return exitCode_; }
     std::function<void(int)> onFinished;
 
-    // An error raised where the timers' guard caught it.
-    void fail(const QString &message);
+    // An error raised where the timers' guard caught it; a port's error has
+    // the kind ExitPort.
+    void fail(const QString &message, ExitCode kind = ExitFailure);
 
 private:
     template <class F> void step(F body);
@@ -57,7 +59,9 @@ private:
     void chooseDevices();
     void selectDevice(const ListedDevice &d);
     const ListedDevice &device() const { return devices_[size_t(index_)]; }
-    void deviceFailed(const QString &message);
+    void deviceFailed(const QString &message, ExitCode kind = ExitFailure);
+    void noteFailure(ExitCode kind);
+    void transferFailed(BlockTransfer::Result result);
 
     void scanAddress();
     void takeScanReply(bool accepted);
@@ -75,7 +79,6 @@ private:
     BlockTransfer::Place eventPlace() const;
     std::optional<BlockTransfer::Place> takeEventBlock(const BlockTransfer::Block &block);
     void eventsEnded(BlockTransfer::Result result);
-    void takePiece(BlockTransfer::Result result);
     void savePiece();
     void fillSurnames();
     void appendToFiles(Watermark &mark);
@@ -102,7 +105,7 @@ private:
     std::vector<ListedDevice> devices_;
     int index_ = 0;
     bool finished_ = false;
-    bool failed_ = false;
+    ExitCode failure_ = ExitOk;  // the kind of the first failure
     int exitCode_ = ExitOk;
 
     int found_ = 0;             // scan: devices answering
@@ -133,6 +136,8 @@ template <class F> void Session::step(F body)
 {
     try {
         body();
+    } catch (const PortError &e) {
+        fail(e.text(), ExitPort);
     } catch (const std::exception &e) {
         fail(QString::fromUtf8(e.what()));
     }

@@ -12,6 +12,14 @@ public:
     QString text() const { return QString::fromUtf8(what()); }
 };
 
+// An error of the serial port (it will not open, its settings are refused,
+// the device behind it has gone): the same text and box as any error, but a
+// caller that must tell it apart, as the command line's exit code does, can.
+class PortError : public Error {
+public:
+    using Error::Error;
+};
+
 // The default error box text: "." is added when the last character's code is above that of ".".
 QString errorBoxText(const QString &message);
 

@@ -59,7 +59,7 @@ bool isLoss(QSerialPort::SerialPortError e) { return e == QSerialPort::ReadError
 
 [[noreturn]] void fail(const char *text, int code)
 {
-    throw Error(QStringLiteral("%1 (win error code: %2)").arg(QLatin1String(text)).arg(code));
+    throw PortError(QStringLiteral("%1 (win error code: %2)").arg(QLatin1String(text)).arg(code));
 }
 
 QSerialPort::Parity parityOf(const QString &text)

@@ -33,7 +33,7 @@ SimDevice &SimBus::add(std::unique_ptr<SimDevice> device)
 void SimBus::open(const PortSettings &settings)
 {
     if (openFails_)
-        throw Error(QStringLiteral("Unable to open com port (win error code: 2)"));
+        throw PortError(QStringLiteral("Unable to open com port (win error code: 2)"));
     checkBaud(settings);
     settings_ = settings;
     open_ = true;
@@ -56,13 +56,13 @@ void SimBus::apply(const PortSettings &settings)
 void SimBus::checkBaud(const PortSettings &settings) const
 {
     if (settings.baud() <= 0)
-        throw Error(QStringLiteral("SetCommState function failed (win error code: 87)"));
+        throw PortError(QStringLiteral("SetCommState function failed (win error code: 87)"));
 }
 
 int SimBus::read(char *buffer, int maxCount)
 {
     if (!open_)
-        throw Error(QStringLiteral("ReadFile function failed (win error code: 6)"));
+        throw PortError(QStringLiteral("ReadFile function failed (win error code: 6)"));
     collectArrived();
     const int n = qMin(maxCount, int(arrived_.size()));
     std::copy_n(arrived_.constData(), n, buffer);
@@ -73,7 +73,7 @@ int SimBus::read(char *buffer, int maxCount)
 int SimBus::write(const char *buffer, int count)
 {
     if (!open_)
-        throw Error(QStringLiteral("WriteFile function failed (win error code: 6)"));
+        throw PortError(QStringLiteral("WriteFile function failed (win error code: 6)"));
     Clock &clock = theClock();
     const qint64 start = qMax(clock.nowUs(), txFreeUs_);
     writes_.push_back({clock.nowUs(), QByteArray(buffer, count)});
@@ -94,7 +94,7 @@ int SimBus::write(const char *buffer, int count)
 void SimBus::purge()
 {
     if (!open_)
-        throw Error(QStringLiteral("PurgeComm function failed (win error code: 6)"));
+        throw PortError(QStringLiteral("PurgeComm function failed (win error code: 6)"));
     collectArrived();
     arrived_.clear();
 }

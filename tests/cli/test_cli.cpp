@@ -181,7 +181,7 @@ private slots:
 
     void scanOfAnEmptyBusFails()
     {
-        QCOMPARE(run({"scan"}), int(ExitFailure));
+        QCOMPARE(run({"scan"}), int(ExitNoAnswer));
         QVERIFY(err.contains(QStringLiteral("Nenalezeno žádné zařízení.")));
     }
 
@@ -214,7 +214,7 @@ private slots:
     void clockOfASilentReaderFails()
     {
         bus->addTavoM(5);
-        QCOMPARE(run({"clock", "--all"}), int(ExitFailure));
+        QCOMPARE(run({"clock", "--all"}), int(ExitNoAnswer));
         QVERIFY(out.startsWith(QStringLiteral("Vrátnice: Zařízení neodpovídá.\n")));
         QVERIFY(err.contains(QStringLiteral("Vrátnice: Zařízení neodpovídá.")));
     }
@@ -267,7 +267,7 @@ private slots:
     void readSetFromASilentDeviceFailsAndWritesNothing()
     {
         const QString file = folder() + QStringLiteral("sklad.csv");
-        QCOMPARE(run({"read-set", "--device", "Sklad", "--out", file}), int(ExitFailure));
+        QCOMPARE(run({"read-set", "--device", "Sklad", "--out", file}), int(ExitNoAnswer));
         QVERIFY(err.contains(QStringLiteral("Sklad: Zařízení neodpovídá.")));
         QVERIFY(!QFile::exists(file));
     }
@@ -303,7 +303,7 @@ private slots:
         if (deviceChangesSlot)
             m.setCode(7, 0x99);
         QVERIFY(vc.advanceUntil([&] { return s.finished(); }, 120000, 5));
-        QCOMPARE(s.exitCode(), deviceChangesSlot ? int(ExitFailure) : int(ExitOk));
+        QCOMPARE(s.exitCode(), deviceChangesSlot ? int(ExitDiffers) : int(ExitOk));
         QCOMPARE(out.contains(QStringLiteral("Sklad: slot 007 se liší: zapsáno 00000000000000AB 0000000000000000, "
                                              "v zařízení 0000000000000099 0000000000000000")),
                  deviceChangesSlot);
@@ -481,25 +481,49 @@ private slots:
         }
     }
 
-    void failuresEndWithExitOne_data()
+    void failuresEndWithTheirExitCode_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("portFails");
+        QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        QTest::newRow("port does not open") << QStringList{"scan"} << true << QStringLiteral("Unable to open com port (win error code: 2)");
-        QTest::newRow("device not on the list") << QStringList{"clock", "--device", "Kotelna"} << false
+        QTest::newRow("port does not open") << QStringList{"scan"} << true << int(ExitPort)
+                                            << QStringLiteral("Unable to open com port (win error code: 2)");
+        QTest::newRow("device not on the list") << QStringList{"clock", "--device", "Kotelna"} << false << int(ExitFailure)
                                                 << QStringLiteral("Zařízení Kotelna není v seznamu zařízení.");
         QTest::newRow("file to write missing") << QStringList{"write-set", "--device", "Sklad", "--file", "/nic/x.csv"}
-                                               << false << QStringLiteral("Soubor /nic/x.csv neexistuje.");
+                                               << false << int(ExitFailure) << QStringLiteral("Soubor /nic/x.csv neexistuje.");
+        QTest::newRow("silent reader") << QStringList{"events", "--device", "Vrátnice"} << false << int(ExitNoAnswer)
+                                       << QStringLiteral("Vrátnice: Zařízení neodpovídá.");
     }
-    void failuresEndWithExitOne()
+    void failuresEndWithTheirExitCode()
     {
         QFETCH(QStringList, args);
         QFETCH(bool, portFails);
+        QFETCH(int, exitCode);
         QFETCH(QString, message);
         bus->setOpenFails(portFails);
-        QCOMPARE(run(args), int(ExitFailure));
+        QCOMPARE(run(args), exitCode);
         QCOMPARE(err.trimmed(), message);
+    }
+
+    // A port that goes away in the middle of a reading: the port's code, not
+    // a silent device's, and the events read so far are not taken as done.
+    void aPortLostWhileReadingEndsWithThePortsCode()
+    {
+        recordEvents(bus->addTavoB(1), 200);
+        Options o = options({"events", "--device", "Vrátnice"});
+        o.folder = dir->path();
+        QTextStream outStream(&out), errStream(&err);
+        Session s(*link, o, outStream, errStream);
+        s.start();
+        QVERIFY(vc.advanceUntil([&] { return bus->requests().size() > 6; }, 60000, 5));
+        bus->close();
+        QVERIFY(vc.advanceUntil([&] { return s.finished(); }, 60000, 5));
+        QCOMPARE(s.exitCode(), int(ExitPort));
+        QVERIFY2(err.contains(QStringLiteral("Vrátnice: Přenos nebyl dokončen.")), qPrintable(err));
+        QVERIFY(err.contains(QStringLiteral("ReadFile function failed (win error code: 6)")));
+        QVERIFY(readWatermarks(watermarkFile(folder())).value(QStringLiteral("Vrátnice")).dateTime.isEmpty());
     }
 };
 

@@ -129,11 +129,11 @@ private slots:
         QCOMPARE(rows, 40);
     }
 
-    void aPortThatDoesNotOpenExitsOne()
+    void aPortThatDoesNotOpenExitsFour()
     {
         writeDeviceList();
         const Run r = cli({"clock", "--all", "--folder", dir.path(), "--port", dir.filePath(QStringLiteral("nic"))});
-        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.exitCode, 4);
         QVERIFY(r.out.isEmpty());
         QVERIFY(!r.err.isEmpty());
     }

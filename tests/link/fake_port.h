@@ -26,7 +26,7 @@ public:
         calls << QStringLiteral("open ") + s.port;
         given << s;
         if (refuseOpen)
-            throw Error(QStringLiteral("Unable to open com port (win error code: 2)"));
+            throw PortError(QStringLiteral("Unable to open com port (win error code: 2)"));
         opened = true;
     }
     bool isOpen() const override { return opened; }
