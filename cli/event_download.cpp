@@ -16,7 +16,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMap>
+#include <QFileInfo>
+#include <QSet>
 
 namespace cli {
 
@@ -177,32 +178,41 @@ void Session::fillSurnames()
 }
 
 // One file per reader and month, "<name>-2026-12.csv"; a new file starts with
-// the title line. The sizes before the append are kept first, so a run that
-// dies in the middle is rolled back.
+// the title line. Rows go to their month's file in runs of consecutive rows of
+// one month: a clock set back across a month's end gives interleaved months,
+// and each row still goes to one file only. The sizes before the append are
+// kept first, so a run that dies in the middle is rolled back.
 void Session::appendToFiles(Watermark &mark)
 {
     const QString dir = o_.out.isEmpty() ? folder_ : withSeparator(o_.out);
-    QMap<QString, QPair<int, int>> spans;  // file -> first and last row
+    struct Run {
+        QString file;
+        int first, last;
+    };
+    std::vector<Run> runs;
     for (int row = 1; row < events_.rowCount(); ++row) {
         const QString file = dir + device().name + QLatin1Char('-') + events_.cell(ColYear, row) + QLatin1Char('-')
             + events_.cell(ColMonth, row) + QStringLiteral(".csv");
-        auto it = spans.find(file);
-        if (it == spans.end())
-            spans.insert(file, {row, row});
+        if (!runs.empty() && runs.back().file == file)
+            runs.back().last = row;
         else
-            it->second = row;
+            runs.push_back({file, row, row});
     }
-    for (auto it = spans.cbegin(); it != spans.cend(); ++it)
-        mark.pending.append({it.key(), QFileInfo(it.key()).size()});
+    QSet<QString> kept;
+    for (const Run &r : runs)
+        if (!kept.contains(r.file)) {
+            kept.insert(r.file);
+            mark.pending.append({r.file, QFileInfo(r.file).size()});
+        }
     writeWatermarks(watermarkFile(folder_), marks_);
-    for (auto it = spans.cbegin(); it != spans.cend(); ++it) {
-        QFile f(it.key());
+    for (const Run &r : runs) {
+        QFile f(r.file);
         const bool fresh = !f.exists() || f.size() == 0;
-        QByteArray bytes = eventsFileBytes(events_, it->first, it->second);
+        QByteArray bytes = eventsFileBytes(events_, r.first, r.last);
         if (!fresh)
             bytes = bytes.mid(bytes.indexOf("\r\n") + 2);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(bytes) != bytes.size() || !f.flush())
-            throw Error(QStringLiteral("Soubor ") + it.key() + QStringLiteral(" nelze zapsat: ") + f.errorString());
+            throw Error(QStringLiteral("Soubor ") + r.file + QStringLiteral(" nelze zapsat: ") + f.errorString());
     }
 }
 

@@ -420,6 +420,50 @@ private slots:
         QCOMPARE(eventNumbers(file), range(1, 80));
     }
 
+    // Events go to the file of the month they show, over two runs: the first
+    // reads the first batch, the second the rest, appending to a month's file
+    // without a second title line.
+    void eventsFollowTheMonthTheyShow_data()
+    {
+        QTest::addColumn<QList<QDateTime>>("batches");  // device standard time of each batch of two events
+        QTest::addColumn<QStringList>("files");         // "2026-01:1,2" per file
+        const auto t = [](int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi)); };
+        QTest::newRow("end of a month") << QList<QDateTime>{t(2026, 1, 31, 23, 58), t(2026, 2, 1, 0, 1)}
+                                        << QStringList{"2026-01:1,2", "2026-02:3,4"};
+        QTest::newRow("end of a year") << QList<QDateTime>{t(2025, 12, 31, 23, 58), t(2026, 1, 1, 0, 1)}
+                                       << QStringList{"2025-12:1,2", "2026-01:3,4"};
+        // 23:30 standard time on 31 August is 00:30 summer time on 1 September.
+        QTest::newRow("summer hour into the next month") << QList<QDateTime>{t(2026, 8, 31, 22, 0), t(2026, 8, 31, 23, 30)}
+                                                         << QStringList{"2026-08:1,2", "2026-09:3,4"};
+        // A clock set a month ahead by mistake and then put right.
+        QTest::newRow("clock set back")
+            << QList<QDateTime>{t(2026, 1, 20, 8, 0), t(2026, 1, 20, 8, 30), t(2026, 2, 20, 8, 0), t(2026, 1, 20, 9, 0)}
+            << QStringList{"2026-01:1,2,3,4,7,8", "2026-02:5,6"};
+    }
+    void eventsFollowTheMonthTheyShow()
+    {
+        QFETCH(QList<QDateTime>, batches);
+        QFETCH(QStringList, files);
+        auto &b = bus->addTavoB(1);
+        for (int i = 0; i < batches.size(); ++i) {
+            b.setClock(batches[i]);
+            b.record(0x1111111111111111ULL, 7);
+            b.record(0x1111111111111111ULL, 7);
+            if (i == 0)
+                QCOMPARE(run({"events", "--device", "Vrátnice"}), int(ExitOk));
+        }
+        QCOMPARE(run({"events", "--device", "Vrátnice"}), int(ExitOk));
+        QByteArray title;
+        appendFieldLine(title, tavob::eventListTitles());
+        for (const QString &f : files) {
+            const QString file = folder() + QStringLiteral("Vrátnice-") + f.section(QLatin1Char(':'), 0, 0) + QStringLiteral(".csv");
+            QCOMPARE(eventNumbers(file), f.section(QLatin1Char(':'), 1).split(QLatin1Char(',')));
+            QCOMPARE(readFile(file).count(title), 1);
+        }
+        QDir d(dir->path(), QStringLiteral("Vrátnice-*.csv"));
+        QCOMPARE(d.entryList().size(), files.size());
+    }
+
     void eventsOverwrittenByTheRingAreCounted()
     {
         auto &b = bus->addTavoB(1);
