@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace cli {
 
@@ -134,6 +135,8 @@ void Session::start()
 {
     step([this] {
         folder_ = withSeparator(o_.folder);
+        if (!QFileInfo(folder_).isDir())
+            throw Error(QStringLiteral("Složka programu ") + folder_ + QStringLiteral(" neexistuje"));
         prepareLink();
         if (o_.command == QLatin1String("scan")) {
             link_.currentAddress = 0;

@@ -112,7 +112,8 @@ class TestCli : public QObject {
     {
         vc.advanceMs(1000);
         Options o = options(args);
-        o.folder = dir->path();
+        if (o.folder.isEmpty())
+            o.folder = dir->path();
         QTextStream outStream(&out), errStream(&err);
         Session s(*link, o, outStream, errStream);
         s.start();
@@ -537,6 +538,8 @@ private slots:
                                                 << QStringLiteral("Zařízení Kotelna není v seznamu zařízení.");
         QTest::newRow("file to write missing") << QStringList{"write-set", "--device", "Sklad", "--file", "/nic/x.csv"}
                                                << false << int(ExitFailure) << QStringLiteral("Soubor /nic/x.csv neexistuje.");
+        QTest::newRow("program folder missing") << QStringList{"scan", "--folder", "/nic/tavo"} << false << int(ExitFailure)
+                                                << QStringLiteral("Složka programu /nic/tavo/ neexistuje.");
         QTest::newRow("silent reader") << QStringList{"events", "--device", "Vrátnice"} << false << int(ExitNoAnswer)
                                        << QStringLiteral("Vrátnice: Zařízení neodpovídá.");
     }
