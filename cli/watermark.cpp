@@ -5,6 +5,7 @@
 #include "devices/event_memory/event_format.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace cli {
 
@@ -21,23 +22,43 @@ QString pendingText(const Watermark &m)
     return parts.join(QLatin1Char('|'));
 }
 
-QList<QPair<QString, qint64>> pendingOf(const QString &text)
+bool isNumber(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 18)
+        return false;
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+// The events files of one reader's save and their sizes before it. Only the
+// reader's own month files are taken: a rollback cuts what is named here.
+std::optional<QList<QPair<QString, qint64>>> pendingOf(const QString &reader, const QString &text)
 {
     QList<QPair<QString, qint64>> pending;
     const QStringList parts = text.split(QLatin1Char('|'), Qt::SkipEmptyParts);
-    for (int i = 0; i + 1 < parts.size(); i += 2)
+    if (parts.size() % 2 != 0)
+        return std::nullopt;
+    for (int i = 0; i < parts.size(); i += 2) {
+        const QString base = QFileInfo(parts[i]).fileName();
+        if (!base.startsWith(reader + QLatin1Char('-')) || !base.endsWith(QLatin1String(".csv")) || !isNumber(parts[i + 1]))
+            return std::nullopt;
         pending.append({parts[i], parts[i + 1].toLongLong()});
+    }
     return pending;
 }
 } // namespace
 
-Watermarks readWatermarks(const QString &fileName)
+std::optional<Watermarks> parseWatermarks(const QByteArray &bytes, QString *error)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    constexpr int MaxLines = 100000;
+    if (bytes.count('\n') >= MaxLines) {
+        *error = QStringLiteral("více než ") + QString::number(MaxLines) + QStringLiteral(" řádků");
+        return std::nullopt;
+    }
     QList<QStringList> lines;
-    readFieldLines(f.readAll(), 100000, [&lines](int row, int col, const QString &text) {
+    readFieldLines(bytes, MaxLines, [&lines](int row, int col, const QString &text) {
         while (lines.size() <= row)
             lines.append(QStringList());
         while (lines[row].size() <= col)
@@ -45,23 +66,62 @@ Watermarks readWatermarks(const QString &fileName)
         lines[row][col] = text;
     });
     Watermarks marks;
-    for (QStringList l : lines) {
-        if (l.isEmpty() || l[0].isEmpty())
+    for (int n = 0; n < lines.size(); ++n) {
+        QStringList l = lines[n];
+        if (l.isEmpty() || (l.size() == 1 && l[0].isEmpty()))
             continue;
         while (l.size() < 4)
             l.append(QString());
-        marks.insert(l[0], Watermark{l[1].toInt(), l[2], pendingOf(l[3])});
+        const auto fail = [&](const char *why) {
+            *error = QStringLiteral("řádek ") + QString::number(n + 1) + QStringLiteral(": ") + QString::fromUtf8(why);
+            return std::nullopt;
+        };
+        if (l.size() > 4 || l[0].isEmpty())
+            return fail("nečekaný počet polí");
+        if (marks.contains(l[0]))
+            return fail("zařízení je uvedeno dvakrát");
+        // No event read yet: number 0 and no date; else an event of the ring.
+        const bool read = !l[2].isEmpty();
+        if (!isNumber(l[1]) || (read ? l[1].toLongLong() < 1 || l[1].toLongLong() > RingSize : l[1].toLongLong() != 0))
+            return fail("číslo poslední události není platné");
+        const auto pending = pendingOf(l[0], l[3]);
+        if (!pending)
+            return fail("rozepsané soubory nejsou soubory tohoto zařízení");
+        marks.insert(l[0], Watermark{l[1].toInt(), l[2], *pending});
     }
     return marks;
 }
 
-void writeWatermarks(const QString &fileName, const Watermarks &marks)
+Watermarks readWatermarks(const QString &fileName)
+{
+    QFile f(fileName);
+    if (!f.exists())
+        return {};
+    if (!f.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Soubor ") + fileName + QStringLiteral(" nelze přečíst: ") + f.errorString());
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("Soubor ") + fileName + QStringLiteral(" nelze přečíst: ") + f.errorString());
+    QString error;
+    std::optional<Watermarks> marks = parseWatermarks(bytes, &error);
+    if (!marks)
+        throw Error(QStringLiteral("Soubor ") + fileName + QStringLiteral(" je poškozený (") + error
+                    + QStringLiteral("). Opravte jej, nebo jej smažte: pak se načtou všechny události znovu"));
+    return *marks;
+}
+
+QByteArray watermarkBytes(const Watermarks &marks)
 {
     QByteArray bytes;
     for (auto it = marks.cbegin(); it != marks.cend(); ++it)
         appendFieldLine(bytes, {it.key(), QString::number(it->lastEvent), it->dateTime, pendingText(*it)});
+    return bytes;
+}
+
+void writeWatermarks(const QString &fileName, const Watermarks &marks)
+{
     QString reason;
-    if (!writeWholeFile(fileName, bytes, &reason))
+    if (!writeWholeFile(fileName, watermarkBytes(marks), &reason))
         throw Error(QStringLiteral("Soubor ") + fileName + QStringLiteral(" nelze zapsat: ") + reason);
 }
 

@@ -20,8 +20,14 @@ struct Watermark {
 using Watermarks = QMap<QString, Watermark>;
 
 QString watermarkFile(const QString &programFolder);
-// A missing file is no reader read yet.
+// A missing file is no reader read yet. A file that cannot be read or does
+// not hold what writeWatermarks writes raises an error naming it: guessing
+// would read events twice or skip them.
 Watermarks readWatermarks(const QString &fileName);
+// The file's bytes as readWatermarks takes them; nothing, with the line and
+// the reason in *error, for bytes writeWatermarks would not have written.
+std::optional<Watermarks> parseWatermarks(const QByteArray &bytes, QString *error);
+QByteArray watermarkBytes(const Watermarks &marks);
 // The whole file, replaced once complete. Raises the failure with its reason.
 void writeWatermarks(const QString &fileName, const Watermarks &marks);
 // Cuts every pending file back to its size before the save; raises when one cannot be.

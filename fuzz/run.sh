@@ -9,7 +9,7 @@ seconds=${1:-30}
 export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
 for target in fuzz_dbf fuzz_field_lines fuzz_user_settings fuzz_port_ini fuzz_reply_decoder fuzz_bus_config \
-  fuzz_working_set; do
+  fuzz_working_set fuzz_watermark; do
   corpus=build-fuzz/corpus/$target
   mkdir -p "$corpus"
   echo "== $target: ${seconds} s"

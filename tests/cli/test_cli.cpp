@@ -421,6 +421,42 @@ private slots:
         QCOMPARE(eventNumbers(file), range(1, 80));
     }
 
+    // A watermark file that is not what the download writes stops the run
+    // with its name and line: no event is read, no file written or cut, the
+    // watermark file stays as it was.
+    void aDamagedWatermarkStopsTheDownload_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("number not a number") << QByteArray("Vr\xe1tnice;abc;15.01.2026   10:00:00;\r\n");
+        QTest::newRow("number beyond the ring") << QByteArray("Vr\xe1tnice;4000001;15.01.2026   10:00:00;\r\n");
+        QTest::newRow("read with no event") << QByteArray("Vr\xe1tnice;0;15.01.2026   10:00:00;\r\n");
+        QTest::newRow("reader twice") << QByteArray("Vr\xe1tnice;5;x;\r\nVr\xe1tnice;6;x;\r\n");
+        QTest::newRow("too many fields") << QByteArray("Vr\xe1tnice;5;x;;\r\n");
+        QTest::newRow("size missing") << QByteArray("Vr\xe1tnice;5;x;Vr\xe1tnice-2026-01.csv\r\n");
+        QTest::newRow("another file to cut") << QByteArray("Vr\xe1tnice;5;x;@/osoby.csv|0\r\n");
+    }
+    void aDamagedWatermarkStopsTheDownload()
+    {
+        QFETCH(QByteArray, line);
+        line.replace("@", dir->path().toLocal8Bit());
+        recordEvents(bus->addTavoB(1), 20);
+        const QString marks = watermarkFile(folder());
+        QFile f(marks);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(line);
+        f.close();
+        QFile other(folder() + QStringLiteral("osoby.csv"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("Nov\xe1k;1111111111111111\r\n");
+        other.close();
+        QCOMPARE(run({"events", "--all"}), int(ExitFailure));
+        QVERIFY2(err.contains(QStringLiteral("Soubor ") + marks + QStringLiteral(" je poškozený (řádek ")), qPrintable(err));
+        QCOMPARE(readFile(marks), line);
+        QCOMPARE(QFileInfo(other.fileName()).size(), qint64(24));
+        QVERIFY(!QFile::exists(monthFile(QStringLiteral("Vrátnice"))));
+        QCOMPARE(bus->requests().size(), size_t(0));
+    }
+
     // Events go to the file of the month they show, over two runs: the first
     // reads the first batch, the second the rest, appending to a month's file
     // without a second title line.
