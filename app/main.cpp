@@ -12,6 +12,9 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Qt's dialogs answer for the operator before anything can ask.
+    QtOperator dialogs;
+    setOperator(&dialogs);
     QApplication::setApplicationName(QStringLiteral("TAVO"));
     setUpFonts();
     // One program per program folder: a second start is refused before the

@@ -1,6 +1,7 @@
 // tavo-cli: the operator's routine device jobs from a command line.
 #include "cli/options.h"
 #include "cli/session.h"
+#include "core/operator.h"
 #include "link/qt_serial_port.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,10 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // Nobody sits at the command line: a message goes to standard error, a
+    // question is answered No.
+    ConsoleOperator console;
+    setOperator(&console);
     QTextStream out(stdout);
     QTextStream err(stderr);
     QString error;

@@ -1,5 +1,4 @@
 #include "ui/operator.h"
-#include "core/error.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,8 +10,6 @@
 #include <QStringList>
 
 namespace {
-Operator *installed = nullptr;
-
 QWidget *dialogParent() { return QApplication::activeWindow(); }
 
 QMessageBox::Icon iconFor(int flags)
@@ -39,32 +36,6 @@ QString withDefaultExt(QString name, const FileDialogRequest &r)
         name += QLatin1Char('.') + r.defaultExt;
     return name;
 }
-} // namespace
-
-Operator &op()
-{
-    if (!installed) {
-        setErrorReporter(&showErrorBox);
-        static QtOperator real;
-        installed = &real;
-    }
-    return *installed;
-}
-
-void setOperator(Operator *o)
-{
-    installed = o;
-    setErrorReporter(&showErrorBox);
-}
-
-void showErrorBox(const QString &message)
-{
-    op().messageBox(QStringLiteral("TAVO"), errorBoxText(message), MB_OK | MB_ICONSTOP);
-}
-
-namespace {
-// Every program that shows a window reports errors in the box from the start.
-const bool errorBoxInstalled = (setErrorReporter(&showErrorBox), true);
 } // namespace
 
 QString qtNameFilters(const QString &pairs)

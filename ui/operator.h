@@ -1,51 +1,12 @@
 #pragma once
-// Everything the program asks of the operator goes through one service:
-// message boxes, file dialogs and the print dialog. Tests script the answers.
+// Qt's dialogs as the operator service (core/operator.h): the service the
+// windowed program installs at its start.
+
+#include "core/operator.h"
 
 #include <QString>
 
 class QPrinter;
-class QWidget;
-
-enum MessageFlags {
-    MB_OK = 0x00,
-    MB_YESNO = 0x04,
-    MB_ICONSTOP = 0x10,
-    MB_ICONQUESTION = 0x20,
-    MB_ICONEXCLAMATION = 0x30,
-    MB_ICONINFORMATION = 0x40,
-};
-enum MessageAnswer { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
-
-struct FileDialogRequest {
-    QString title;
-    QString filter;      // pairs of description and pattern separated by "|"
-    QString defaultExt;  // without the dot
-    QString initialDir;
-    QString fileName;
-};
-
-class Operator {
-public:
-    virtual ~Operator() = default;
-    virtual int messageBox(const QString &title, const QString &text, int flags) = 0;
-    // The chosen file's full name, or an empty text when cancelled.
-    virtual QString openFileName(const FileDialogRequest &request) = 0;
-    virtual QString saveFileName(const FileDialogRequest &request) = 0;
-    // Lets the operator set up the printer; false when cancelled.
-    virtual bool printSetup(QPrinter &printer) = 0;
-    // The same for a document of pageCount pages: the dialog offers the pages
-    // 1 ... pageCount. A service that shows no dialog sets up as printSetup.
-    virtual bool printSetupPages(QPrinter &printer, int pageCount)
-    {
-        (void)pageCount;
-        return printSetup(printer);
-    }
-};
-
-// The service in force: Qt's dialogs unless a test installed another.
-Operator &op();
-void setOperator(Operator *o);
 
 class QtOperator : public Operator {
 public:
@@ -55,10 +16,6 @@ public:
     bool printSetup(QPrinter &printer) override;
     bool printSetupPages(QPrinter &printer, int pageCount) override;
 };
-
-// The default error box: title "TAVO", the text with the "." rule, flags 16.
-// Installed as the error guard's reporter as soon as the service is in use.
-void showErrorBox(const QString &message);
 
 // "desc|pat|desc|pat" as a Qt name filter list.
 QString qtNameFilters(const QString &pairs);

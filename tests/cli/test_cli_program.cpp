@@ -129,6 +129,27 @@ private slots:
         QCOMPARE(rows, 40);
     }
 
+    // Nobody answers at the command line: a warning about a damaged device
+    // list goes to standard error and the run goes on with the records it holds.
+    void aWarningGoesToStandardError()
+    {
+        writeDeviceList();
+        QFile f(QDir(dir.path()).filePath(Database::deviceTableName(QStringLiteral("DEMO"))));
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(4));
+        QVERIFY(f.write(QByteArray("\x03\x00\x00\x00", 4)) == 4);  // the header claims 3 of the 2 records
+        f.close();
+        const QString link = startSim();
+        QVERIFY2(!link.isEmpty(), qPrintable(sim.errorString()));
+        const Run r = cli({"clock", "--all", "--folder", dir.path(), "--port", link});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(r.out.count(QLatin1Char('\n')), 2);
+        QVERIFY2(r.out.endsWith(QStringLiteral("Sklad: TAVO-M, bez hodin\n")), qPrintable(r.out));
+        QCOMPARE(r.err.count(QStringLiteral("Upozornění: Tabulka ")), 1);
+        QVERIFY2(r.err.contains(QDir::toNativeSeparators(f.fileName()) +
+                                QStringLiteral(" je poškozená: hlavička udává 3 záznamů, soubor jich obsahuje 2.")),
+                 qPrintable(r.err));
+    }
+
     void aPortThatDoesNotOpenExitsFour()
     {
         writeDeviceList();

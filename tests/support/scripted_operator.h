@@ -16,7 +16,7 @@ struct ShownMessage {
 class ScriptedOperator : public Operator {
 public:
     ScriptedOperator();   // installs itself
-    ~ScriptedOperator() override;  // restores Qt's dialogs
+    ~ScriptedOperator() override;  // leaves the console service in force
 
     QList<ShownMessage> shown;
     QList<int> answers;          // for questions, in order; IDYES when the script runs out
