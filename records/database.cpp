@@ -1,8 +1,7 @@
 #include "records/database.h"
 #include "records/working_set.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
-#include <QCheckBox>
 #include <QFile>
 
 namespace {
@@ -207,28 +206,4 @@ void Database::LoadDatabase(const QString &name)
     openLists();
     if (headingRefresh)
         headingRefresh();
-}
-
-void Database::GotoRecord(const QString &tableName, const QString &key)
-{
-    if (Table1.tableName() == tableName) {
-        Table1.setIndexFieldNames(QStringLiteral("SE0"));
-        Table1.findKey(key);
-    }
-    if (Table2.tableName() == tableName) {
-        const bool sorted = CheckBox1 && CheckBox1->isChecked();
-        if (CheckBox1)
-            CheckBox1->setChecked(false);
-        Table2.setIndexFieldNames(QStringLiteral("OS1"));
-        Table2.findKey(key);
-        if (sorted) {
-            CheckBox1->setChecked(true);
-            Table2.setIndexFieldNames(QStringLiteral("OS2"));
-        }
-    }
-    if (Table3.tableName() == tableName) {
-        Table3.setIndexFieldNames(QStringLiteral("ZA1"));
-        Table3.findKey(key);
-        Table3.setIndexFieldNames(QStringLiteral("ZA2"));
-    }
 }

@@ -3,6 +3,7 @@
 #include "records/database.h"
 #include "core/error.h"
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,3 +81,30 @@ TForm11::TForm11(Database &db, QWidget *parent) : DatabaseNameForm(db, QStringLi
 }
 
 void TForm11::apply(const QString &name) { db_.LoadDatabase(name); }
+
+// Going to a record the search found: the main window's "Seřadit podle
+// příjmení" is off while the person list looks the key up, so it lives with
+// the windows.
+void Database::GotoRecord(const QString &tableName, const QString &key)
+{
+    if (Table1.tableName() == tableName) {
+        Table1.setIndexFieldNames(QStringLiteral("SE0"));
+        Table1.findKey(key);
+    }
+    if (Table2.tableName() == tableName) {
+        const bool sorted = CheckBox1 && CheckBox1->isChecked();
+        if (CheckBox1)
+            CheckBox1->setChecked(false);
+        Table2.setIndexFieldNames(QStringLiteral("OS1"));
+        Table2.findKey(key);
+        if (sorted) {
+            CheckBox1->setChecked(true);
+            Table2.setIndexFieldNames(QStringLiteral("OS2"));
+        }
+    }
+    if (Table3.tableName() == tableName) {
+        Table3.setIndexFieldNames(QStringLiteral("ZA1"));
+        Table3.findKey(key);
+        Table3.setIndexFieldNames(QStringLiteral("ZA2"));
+    }
+}
