@@ -147,8 +147,13 @@ void Session::start()
             return clockNext();
         if (o_.command == QLatin1String("read-set"))
             return readSet();
-        if (o_.command == QLatin1String("events"))
+        if (o_.command == QLatin1String("events")) {
+            // The folder of the events files is made before anything is read,
+            // so a download never ends with nowhere to put it.
+            if (!o_.out.isEmpty() && !QDir().mkpath(o_.out))
+                throw Error(QStringLiteral("Složku ") + o_.out + QStringLiteral(" nelze vytvořit"));
             return eventsNext();
+        }
         writeSet();
     });
 }
