@@ -33,25 +33,6 @@ constexpr int Baud = 9600;
 constexpr int PollUs = 100000, BlockWaitUs = 1600000;
 const QString Reader = QStringLiteral("Vrátnice");
 
-QByteArray loadAverage()
-{
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().left(14).trimmed() : QByteArray("?");
-}
-
-void report(const char *what, double measured, double goal, const char *unit, bool within)
-{
-    std::printf("%-44s %10.3f %s   goal %8.3f %s   %s\n", what, measured, unit, goal, unit, within ? "met" : "NOT MET");
-}
-
-QString startSimulator(QProcess &sim, const QString &config)
-{
-    sim.start(QStringLiteral(TAVO_SIM_PATH), {config});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
-        return QString();
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
-}
-
 void appendAll(const QString &folder, const QString &name, const QList<FieldDef> &fields, const QList<QStringList> &records)
 {
     Table::create(folder, name, fields);

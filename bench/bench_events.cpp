@@ -49,12 +49,6 @@ constexpr int Events = 1000;
 constexpr int ListEvents = 100000;
 constexpr int Persons = 10000;
 
-QByteArray loadAverage()
-{
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().left(14).trimmed() : QByteArray("?");
-}
-
 // Answers every message at once and keeps the last text.
 class QuietOperator : public Operator {
 public:
@@ -68,19 +62,6 @@ public:
     QString saveFileName(const FileDialogRequest &) override { return QString(); }
     bool printSetup(QPrinter &) override { return false; }
 };
-
-void report(const char *what, double measured, double goal, const char *unit, bool within)
-{
-    std::printf("%-44s %10.3f %s   goal %8.3f %s   %s\n", what, measured, unit, goal, unit, within ? "met" : "NOT MET");
-}
-
-QString startSimulator(QProcess &sim, const QString &config)
-{
-    sim.start(QStringLiteral(TAVO_SIM_PATH), {config});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
-        return QString();
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
-}
 
 // 1,000 events from a TAVO-B on tavo-sim, through the reading window alone.
 bool readOverPty()

@@ -1,15 +1,18 @@
 #pragma once
 // What the benchmarks share: a wait on the event loop, the process's memory,
-// and made-up persons.
+// made-up persons, a figure beside its goal, the machine's load and tavo-sim
+// on a pseudo-terminal.
 
 #include <QByteArray>
 #include <QEventLoop>
 #include <QFile>
 #include <QList>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
@@ -59,5 +62,30 @@ inline QString keyCode(quint64 n)
 {
     return QStringLiteral("%1").arg(n * 0x9E3779B97F4A7C15ULL, 16, 16, QLatin1Char('0')).toUpper();
 }
+
+// A measured figure beside its goal.
+inline void report(const char *what, double measured, double goal, const char *unit, bool within)
+{
+    std::printf("%-44s %10.3f %s   goal %8.3f %s   %s\n", what, measured, unit, goal, unit, within ? "met" : "NOT MET");
+}
+
+// The load averages of /proc/loadavg, printed beside timings.
+inline QByteArray loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().left(14).trimmed() : QByteArray("?");
+}
+
+#ifdef TAVO_SIM_PATH
+// tavo-sim serving the bus of a configuration file; the pseudo-terminal it
+// announces, or an empty text when it did not start.
+inline QString startSimulator(QProcess &sim, const QString &config)
+{
+    sim.start(QStringLiteral(TAVO_SIM_PATH), {config});
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
+        return QString();
+    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+}
+#endif
 
 } // namespace bench

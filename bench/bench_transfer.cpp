@@ -40,14 +40,6 @@ void report(const char *what, qint64 measuredUs, qint64 protocolUs)
                 over <= 2.0 ? "within 2 %" : "MORE than 2 % over");
 }
 
-QString startSimulator(QProcess &sim, const QString &config)
-{
-    sim.start(QStringLiteral(TAVO_SIM_PATH), {config});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
-        return QString();
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
-}
-
 struct Bench {
     QTemporaryDir dir;
     Database db;
