@@ -23,8 +23,9 @@ bool ConsoleOperator::printSetup(QPrinter &) { return false; }
 
 Operator &op()
 {
+    // The console service stands in without touching the error reporter: a
+    // caller that installed its own (tavo-cli's run) keeps it.
     if (!installed) {
-        setErrorReporter(&showErrorBox);
         static ConsoleOperator console;
         installed = &console;
     }

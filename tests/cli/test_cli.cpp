@@ -606,8 +606,22 @@ private slots:
 
     // A port that goes away in the middle of a reading: the port's code, not
     // a silent device's, and the events read so far are not taken as done.
+    // A warning the operator service gave before (a damaged device list)
+    // leaves the run's own error reporting in place.
+    void aPortLostWhileReadingEndsWithThePortsCode_data()
+    {
+        QTest::addColumn<bool>("damagedList");
+        QTest::newRow("sound device list") << false;
+        QTest::newRow("device list warned of") << true;
+    }
     void aPortLostWhileReadingEndsWithThePortsCode()
     {
+        QFETCH(bool, damagedList);
+        if (damagedList) {
+            QFile f(QDir(dir->path()).filePath(Database::deviceTableName(QStringLiteral("DEMO"))));
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(4));
+            QVERIFY(f.write(QByteArray("\x03\x00\x00\x00", 4)) == 4);  // the header claims 3 of the 2 records
+        }
         recordEvents(bus->addTavoB(1), 200);
         Options o = options({"events", "--device", "Vrátnice"});
         o.folder = dir->path();
