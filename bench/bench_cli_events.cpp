@@ -195,18 +195,11 @@ int main(int argc, char **argv)
     QDir().mkpath(folder);
     QDir().mkpath(out);
     writeTables(folder);
-    const QString config = dir.filePath(QStringLiteral("bus.conf"));
-    QFile f(config);
-    if (!f.open(QIODevice::WriteOnly))
-        return 1;
-    f.write("baud 9600\ndevice tavo-b 1\n  events " + QByteArray::number(Events) + "\n");
-    f.close();
     QProcess sim;
-    const QString pty = startSimulator(sim, config);
-    if (pty.isEmpty()) {
-        std::fprintf(stderr, "tavo-sim did not start\n");
+    const QString pty = startSimulator(sim, dir.path(),
+                                      "baud 9600\ndevice tavo-b 1\n  events " + QByteArray::number(Events) + "\n");
+    if (pty.isEmpty())
         return 1;
-    }
     std::printf("tavo-sim on %s, %d baud; a TAVO-B with %d new events, %d persons\n", qPrintable(pty), Baud, Events,
                 Persons);
     auto args = [&](const QString &trace) {

@@ -67,18 +67,11 @@ public:
 bool readOverPty()
 {
     QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("bus.conf"));
-    QFile f(config);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write("baud 9600\ndevice tavo-b 255\n  range 1 0\n  events " + QByteArray::number(Events) + "\n");
-    f.close();
     QProcess sim;
-    const QString pty = startSimulator(sim, config);
-    if (pty.isEmpty()) {
-        std::fprintf(stderr, "tavo-sim did not start\n");
+    const QString pty = startSimulator(
+        sim, dir.path(), "baud 9600\ndevice tavo-b 255\n  range 1 0\n  events " + QByteArray::number(Events) + "\n");
+    if (pty.isEmpty())
         return false;
-    }
     std::printf("tavo-sim on %s, %d baud\n", qPrintable(pty), Baud);
     {
         Database db;

@@ -77,14 +77,21 @@ inline QByteArray loadAverage()
 }
 
 #ifdef TAVO_SIM_PATH
-// tavo-sim serving the bus of a configuration file; the pseudo-terminal it
-// announces, or an empty text when it did not start.
-inline QString startSimulator(QProcess &sim, const QString &config)
+// tavo-sim serving the bus of `configuration`, written as bus.conf into
+// `folder`; the pseudo-terminal it announces, or an empty text (and a line on
+// standard error) when it did not start.
+inline QString startSimulator(QProcess &sim, const QString &folder, const QByteArray &configuration)
 {
-    sim.start(QStringLiteral(TAVO_SIM_PATH), {config});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
-        return QString();
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+    const QString config = folder + QStringLiteral("/bus.conf");
+    QFile f(config);
+    if (f.open(QIODevice::WriteOnly) && f.write(configuration) == configuration.size() && f.flush()) {
+        f.close();
+        sim.start(QStringLiteral(TAVO_SIM_PATH), {config});
+        if (sim.waitForStarted(5000) && sim.waitForReadyRead(5000))
+            return QString::fromLocal8Bit(sim.readLine()).trimmed();
+    }
+    std::fprintf(stderr, "tavo-sim did not start\n");
+    return QString();
 }
 #endif
 

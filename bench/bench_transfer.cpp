@@ -19,7 +19,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -134,18 +133,10 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("bus.conf"));
-    QFile f(config);
-    if (!f.open(QIODevice::WriteOnly))
-        return 1;
-    f.write("baud 9600\ndevice tavo-m 255\ndevice tavo-m 3\n  relay-time 9\n");
-    f.close();
     QProcess sim;
-    const QString pty = startSimulator(sim, config);
-    if (pty.isEmpty()) {
-        std::fprintf(stderr, "tavo-sim did not start\n");
+    const QString pty = startSimulator(sim, dir.path(), "baud 9600\ndevice tavo-m 255\ndevice tavo-m 3\n  relay-time 9\n");
+    if (pty.isEmpty())
         return 1;
-    }
     std::printf("tavo-sim on %s, %d baud\n", qPrintable(pty), Baud);
     {
         Bench b(pty);
