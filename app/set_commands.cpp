@@ -7,7 +7,7 @@
 #include "records/set_tools.h"
 #include "ui/db_grid.h"
 #include "ui/db_navigator.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 #include "ui/text_grid.h"
 
 #include <QCheckBox>

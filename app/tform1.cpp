@@ -17,7 +17,7 @@
 #include "ui/db_grid.h"
 #include "ui/db_navigator.h"
 #include "core/error.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 #include "ui/text_grid.h"
 
 #include <QApplication>
@@ -262,7 +262,7 @@ TForm1::TForm1(const QString &exePath, std::unique_ptr<SerialPort> port, QWidget
     buildControls();
     buildMenu();
     bindSetTools();
-    db.CheckBox1 = CheckBox1;
+    db.CheckBox1 = {[this] { return CheckBox1->isChecked(); }, [this](bool on) { CheckBox1->setChecked(on); }};
     exchange.DBGrid1 = DBGrid1;
     exchange.DBGrid2 = DBGrid2;
     exchange.DBGrid3 = DBGrid3;

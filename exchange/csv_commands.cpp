@@ -3,7 +3,7 @@
 #include "exchange/views_away.h"
 #include "core/field_lines.h"
 #include "records/database.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "exchange/reports.h"
 #include "exchange/views_away.h"
 #include "records/database.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QPrinter>
 

@@ -2,7 +2,7 @@
 // record read, a record edited and one appended; a refusal is an Error.
 #include "records/table.h"
 #include "core/error.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QFile>
 #include <QTemporaryDir>

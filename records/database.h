@@ -10,7 +10,6 @@
 #include <QString>
 #include <functional>
 
-class QCheckBox;
 
 // The structures of the three kinds of table, as a fresh folder gets them.
 QList<FieldDef> archiveFields();
@@ -32,7 +31,11 @@ public:
     QString workingSetPath;
     Table Table1, Table2, Table3;
     WorkingSet workingSet;                  // shown in the main window's StringGrid1
-    QCheckBox *CheckBox1 = nullptr;         // "Seřadit podle příjmení"
+    // The main window's "Seřadit podle příjmení": whether it is on, and turning it.
+    struct SortSwitch {
+        std::function<bool()> isOn;
+        std::function<void(bool)> turn;
+    } CheckBox1;
     std::function<void()> headingRefresh;
     // Shows the warning when the working set cannot be saved.
     std::function<void(const QString &file, const QString &reason)> reportSaveFailure;

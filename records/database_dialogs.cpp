@@ -3,7 +3,6 @@
 #include "records/database.h"
 #include "core/error.h"
 
-#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -92,13 +91,13 @@ void Database::GotoRecord(const QString &tableName, const QString &key)
         Table1.findKey(key);
     }
     if (Table2.tableName() == tableName) {
-        const bool sorted = CheckBox1 && CheckBox1->isChecked();
-        if (CheckBox1)
-            CheckBox1->setChecked(false);
+        const bool sorted = CheckBox1.isOn && CheckBox1.isOn();
+        if (CheckBox1.turn)
+            CheckBox1.turn(false);
         Table2.setIndexFieldNames(QStringLiteral("OS1"));
         Table2.findKey(key);
         if (sorted) {
-            CheckBox1->setChecked(true);
+            CheckBox1.turn(true);
             Table2.setIndexFieldNames(QStringLiteral("OS2"));
         }
     }

@@ -2,7 +2,7 @@
 #include "records/dbf_file.h"
 #include "core/codepage.h"
 #include "core/error.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QCollator>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "ui/data_set.h"
 #include "core/cp1250.h"
 #include "core/error.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "devices/code_memory/code_memory.h"
 #include "link/link.h"
 #include "records/database.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 namespace {
 int inRange(int value, int max, int fallback) { return value >= 0 && value <= max ? value : fallback; }

@@ -3,7 +3,7 @@
 #include "devices/code_memory/code_memory.h"
 #include "records/database.h"
 #include "core/error.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 #include "ui/text_grid.h"
 
 #include <QPushButton>

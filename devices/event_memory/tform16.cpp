@@ -5,7 +5,7 @@
 #include "devices/event_memory/event_list.h"
 #include "devices/event_memory/tform13.h"
 #include "ui/controls.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QLabel>
 #include <QLineEdit>

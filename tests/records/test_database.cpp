@@ -27,7 +27,7 @@ private slots:
         db->databaseFolder = dir->path();
         db->databaseName = QStringLiteral("DEMO");
         grid = &db->workingSet;
-        db->CheckBox1 = box.get();
+        db->CheckBox1 = {[this] { return box->isChecked(); }, [this](bool on) { box->setChecked(on); }};
         db->headingRefresh = [this] { ++refreshes; };
         QObject::connect(box.get(), &QCheckBox::toggled, [this](bool on) {
             db->Table2.setIndexFieldNames(on ? QStringLiteral("OS2") : QStringLiteral("OS1"));
