@@ -55,7 +55,7 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         d.form14 = create<TForm14>(f.link, selectDevice);
         d.form12 = create<TForm12>(f.link, selectDevice);
         d.form13->summerSetting = [clock = d.form14] { return clock->summerSetting(); };
-        d.form13->form15 = create<TForm15>(*d.form13);
+        d.form13->form15 = create<TForm15>(d.form13->reading);
         d.form13->form16 = create<TForm16>(*d.form13);
         f.codeMemory.form17 = create<TForm17>(f.codeMemory);
         f.codeMemory.form18 = create<TForm18>(f.codeMemory);

@@ -82,7 +82,7 @@ bool readOverPty()
         link.applySettings(s);
         link.openPort();
         TForm13 form13(EventReadingContext{link, db, [] {}, [] { return QStringLiteral("TAVO-B"); }});
-        TForm15 form15(form13);
+        TForm15 form15(form13.reading);
         TForm16 form16(form13);
         form13.form15 = &form15;
         form13.form16 = &form16;
@@ -179,7 +179,7 @@ void fullList()
     TForm13 &form13 = *program.window<TForm13>();
     form13.show();
     form13.EventCount = ListEvents;
-    form13.RangeFirst = form13.CurrentEvent = 1;
+    form13.RangeFirst = 1;
     form13.NextRow = 1;
     form13.DeviceLast = ListEvents + 1000;
     form13.events.setRowCount(1);
@@ -187,10 +187,15 @@ void fullList()
     for (int b = 0; b < ListEvents / BlockEntries; ++b)
         blocks << makeBlock(b);
     QList<double> times;
+    qint32 event = 1;
     for (const BlockTransfer::Block &block : blocks) {
         QElapsedTimer t;
         t.start();
-        form13.takeBlock(block);
+        // The rows of a block as the reading job makes them, then the window's part.
+        QList<QStringList> rows;
+        for (const BlockTransfer::Entry &entry : block)
+            rows << tavob::eventRow(event++, entry.bytes.data(), entry.firstAccepted, true);
+        form13.takeRows(rows);
         const double ms = double(t.nsecsElapsed()) / 1e6;
         times << ms;
         QCoreApplication::processEvents();

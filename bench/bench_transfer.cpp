@@ -82,7 +82,7 @@ struct Bench {
         port->writeExcessUs = 0;
         const qint64 t0 = theClock().nowUs();
         form2.ZapisTabulkyDoPameti1Click();
-        runUntil([&] { return !form2.isVisible() && !cm.Timer1.enabled(); }, 20);
+        runUntil([&] { return !form2.isVisible() && !form2.operationRunning(); }, 20);
         // transfer start polled once, 25 ms before each of 1020 requests and the configuration, Timer1
         const qint64 protocol = port->requestLineUs() + 100000 + 1021 * 25000 + 100000;
         std::printf("write: %d requests of 148, %d of 147\n", port->count(148), port->count(147));

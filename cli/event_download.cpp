@@ -29,11 +29,6 @@ constexpr int RangeWaitMs = 200;
 QString number(qint64 n) { return QString::number(n); }
 } // namespace
 
-void Session::askRange(std::function<void(bool)> then)
-{
-    ask(tavoB::readPointers(Selector::EventBuffer), RangeWaitMs, std::move(then));
-}
-
 void Session::eventsNext()
 {
     if (index_ >= int(devices_.size()))
@@ -41,16 +36,20 @@ void Session::eventsNext()
     if (index_ == 0)
         marks_ = readWatermarks(watermarkFile(folder_));
     selectDevice(device());
-    askRange([this](bool ok) { eventsRange(ok); });
+    range_.refresh();
 }
 
-void Session::eventsRange(bool accepted)
+void Session::eventsRange(const std::optional<EventRangeValue> &range)
 {
-    if (!accepted)
-        return ask(tavoM::readConfiguration(), RangeWaitMs, [this](bool ok) { notTavoB(ok); });
-    deviceFirst_ = eventOfPointer(link_.r(0), link_.r(1), link_.r(2), link_.r(3));
-    deviceLast_ = eventOfPointer(link_.r(4), link_.r(5), link_.r(6), link_.r(7));
-    if (rangeOffRing()) {
+    if (finished_)
+        return;
+    if (!range)
+        return ask(tavoM::readConfiguration(), RangeWaitMs, [this](const std::optional<Reply> &r) { notTavoB(bool(r)); });
+    deviceFirst_ = range->first;
+    deviceLast_ = range->last;
+    // The windows' refusal of a memory never set up.
+    if (const std::optional<QString> problem = rangeProblem(*range)) {
+        deviceFailed(*problem);
         ++index_;
         return eventsNext();
     }
@@ -71,66 +70,20 @@ void Session::eventsRange(bool accepted)
     remaining_ > 0 ? startPiece() : deviceDone();
 }
 
-// The windows' refusal of a memory never set up.
-bool Session::rangeOffRing()
-{
-    if (deviceFirst_ < 1 || deviceFirst_ > RingSize)
-        deviceFailed(QStringLiteral("Počátek paměti událostí je mimo platnou oblast. Proveďte Aktivaci TAVO-B."));
-    else if (deviceLast_ < 0 || deviceLast_ > RingSize)
-        deviceFailed(QStringLiteral("Konec paměti událostí je mimo platnou oblast. Proveďte Aktivaci TAVO-B."));
-    else
-        return false;
-    return true;
-}
-
 // Up to 100,000 events from rangeFirst_, block by block as the reading window reads them.
 void Session::startPiece()
 {
     pieceCount_ = qMin(remaining_, MaxReading);
-    currentEvent_ = firstEventOfBlock(rangeFirst_);
-    blockAddress_ = blockAddress(rangeFirst_);
-    nextRow_ = 1;
     events_.setRowCount(1);
-    transfer_.onBlock = [this](const BlockTransfer::Block &b) { return takeEventBlock(b); };
-    transfer_.onEnd = [this](BlockTransfer::Result r) { step([this, r] { eventsEnded(r); }); };
-    link_.receiveReset();
-    transfer_.readBlocks(eventPlace());
+    reading_.start(rangeFirst_, pieceCount_, deviceLast_, true);
 }
 
-// The newest block from the device event buffer, the others from the card.
-BlockTransfer::Place Session::eventPlace() const
-{
-    if (blockInEventBuffer(currentEvent_, deviceLast_))
-        return tavoB::eventBlock(currentEvent_, true);
-    return {blockAddress_, Selector::Card};
-}
-
-std::optional<BlockTransfer::Place> Session::takeEventBlock(const BlockTransfer::Block &block)
-{
-    QList<QStringList> rows;
-    for (const BlockTransfer::Entry &entry : block) {
-        if (nextRow_ <= pieceCount_ && currentEvent_ >= rangeFirst_) {
-            rows << eventRow(currentEvent_, entry.bytes.data(), entry.firstAccepted, true);
-            ++nextRow_;
-        }
-        if (++currentEvent_ > RingSize) {
-            currentEvent_ = 1;
-            rangeFirst_ = 1;
-        }
-    }
-    events_.appendRows(rows);
-    blockAddress_ = nextBlockAddress(blockAddress_);
-    if (nextRow_ <= pieceCount_)
-        return eventPlace();
-    return std::nullopt;
-}
-
-void Session::eventsEnded(BlockTransfer::Result result)
+void Session::eventsEnded(const EventReading::Result &r)
 {
     if (finished_)
         return;
-    if (result != BlockTransfer::Result::Done || nextRow_ <= pieceCount_) {
-        transferFailed(result);
+    if (r.end != Job::End::Done || r.read < pieceCount_) {
+        jobFailed(r.end);
         ++index_;
         return eventsNext();
     }
@@ -225,30 +178,26 @@ void Session::deviceDone()
                             : QStringLiteral("žádné nové události"))
          << Qt::endl;
     if (o_.moveStart && readCount_ > 0)
-        return askRange([this](bool ok) { moveStart(ok); });
+        return (void)range_.moveStart(nextEvent(mark.lastEvent));
     ++index_;
     eventsNext();
 }
 
-// As the windows' mend: the range is read again, then the start goes past the
-// last event saved and the device's last event stays as it now is.
-void Session::moveStart(bool accepted)
+// As the windows' move: the range is read again, then the start goes past
+// the last event saved and the device's last event stays as it now is.
+void Session::startMoved(EventRange::MoveOutcome outcome)
 {
-    if (!accepted) {
+    if (finished_)
+        return;
+    if (outcome == EventRange::MoveOutcome::Moved)
+        out_ << device().name << QStringLiteral(": začátek přesunut na ")
+             << nextEvent(marks_.value(device().name).lastEvent) << Qt::endl;
+    else if (outcome == EventRange::MoveOutcome::NoAnswer)
         deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
-        ++index_;
-        return eventsNext();
-    }
-    const qint32 last = eventOfPointer(link_.r(4), link_.r(5), link_.r(6), link_.r(7));
-    const qint32 start = nextEvent(marks_.value(device().name).lastEvent);
-    ask(tavoB::writePointers(start, last), RangeWaitMs, [this, start](bool ok) {
-        if (ok)
-            out_ << device().name << QStringLiteral(": začátek přesunut na ") << start << Qt::endl;
-        else
-            deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
-        ++index_;
-        eventsNext();
-    });
+    else
+        deviceFailed(*rangeProblem({1, -1}));
+    ++index_;
+    eventsNext();
 }
 
 } // namespace cli

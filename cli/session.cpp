@@ -19,12 +19,7 @@
 namespace cli {
 
 namespace {
-constexpr int AnswerWaitMs = 70;     // a scan's reply, as the scan window waits
 constexpr int ClockWaitMs = 200;     // a clock or configuration reply
-constexpr int ReplyBytes = 20;
-constexpr int PacingMs = 25;
-constexpr int EndSlot = SlotCount + 1;
-constexpr int EntryCount = 512;
 const QString DatabaseName = QStringLiteral("DEMO");
 
 // The session whose messages the timers' error guard reports.
@@ -82,25 +77,37 @@ std::vector<ListedDevice> loadDeviceList(const QString &programFolder)
 }
 
 Session::Session(Link &link, Options options, QTextStream &out, QTextStream &err)
-    : link_(link), o_(std::move(options)), out_(out), err_(err), transfer_(link), events_(tavob::EventColumns)
+    : link_(link), o_(std::move(options)), out_(out), err_(err), query_(link), scan_(link), read_(link),
+      write_(link), range_(link), reading_(link), events_(tavob::EventColumns)
 {
     reporting = this;
     setErrorReporter(reportToSession);
+    scan_.onEnd = [this](const NetworkScan::Result &r) { step([&] { scanEnded(r); }); };
+    read_.onEnd = [this](const CodeMemoryRead::Result &r) { step([&] { readEnded(r); }); };
+    write_.onConfigured = [this](const std::optional<Reply> &) {
+        // The device answers the configuration from its address: the write has arrived.
+        if (write_.result().configured)
+            out_ << device().name << QStringLiteral(": zapsáno 510 kódů") << Qt::endl;
+        else
+            write_.skipReadBack();
+    };
+    write_.onEnd = [this](const WorkingSetWrite::Result &r) { step([&] { writeEnded(r); }); };
+    range_.onRange = [this](const std::optional<EventRangeValue> &r) { step([&] { eventsRange(r); }); };
+    range_.onMoved = [this](EventRange::MoveOutcome o, qint32) { step([&] { startMoved(o); }); };
+    reading_.onRows = [this](const QList<QStringList> &rows) { events_.appendRows(rows); };
+    reading_.onEnd = [this](const EventReading::Result &r) { step([&] { eventsEnded(r); }); };
 }
 
 Session::~Session()
 {
-    for (Clock::Id id : {pacing_, asked_})
-        if (id)
-            theClock().cancel(id);
     if (reporting == this) {
         reporting = nullptr;
         setErrorReporter(nullptr);
     }
 }
 
-// A port error reaches here after the block transfer has ended the run: the
-// message still goes out and the run still fails.
+// A port error reaches here after the job has ended: the message still goes
+// out and the run still fails.
 void Session::fail(const QString &message, ExitCode kind)
 {
     err_ << errorBoxText(message) << Qt::endl;
@@ -109,8 +116,6 @@ void Session::fail(const QString &message, ExitCode kind)
         exitCode_ = failure_;
         return;
     }
-    transfer_.pollTimer.setEnabled(false);
-    transfer_.blockTimer.setEnabled(false);
     finish();
 }
 
@@ -118,11 +123,10 @@ void Session::finish()
 {
     if (finished_)
         return;
-    for (Clock::Id *id : {&pacing_, &asked_})
-        if (*id) {
-            theClock().cancel(*id);
-            *id = 0;
-        }
+    write_.stop();
+    read_.stop();
+    reading_.stop();
+    scan_.stop();
     finished_ = true;
     exitCode_ = failure_;
     out_.flush();
@@ -138,10 +142,8 @@ void Session::start()
         if (!QFileInfo(folder_).isDir())
             throw Error(QStringLiteral("Složka programu ") + folder_ + QStringLiteral(" neexistuje"));
         prepareLink();
-        if (o_.command == QLatin1String("scan")) {
-            link_.currentAddress = 0;
-            return scanAddress();
-        }
+        if (o_.command == QLatin1String("scan"))
+            return scan();
         chooseDevices();
         if (o_.command == QLatin1String("clock") || o_.command == QLatin1String("set-clock"))
             return clockNext();
@@ -185,26 +187,15 @@ void Session::chooseDevices()
     throw Error(QStringLiteral("Zařízení ") + o_.device + QStringLiteral(" není v seznamu zařízení"));
 }
 
-void Session::selectDevice(const ListedDevice &d)
-{
-    link_.currentAddress = qint16(d.address);
-    link_.targetAddress = qint16(d.address);
-    link_.relayTime = qint16(d.relayTime);
-    link_.codeCount = qint16(d.codeCount);
-}
+void Session::selectDevice(const ListedDevice &d) { setLinkConfig(link_, {d.address, d.relayTime, d.codeCount}); }
 
-// One request, and waitMs later its reply read once and judged.
-void Session::ask(const Request &request, int waitMs, std::function<void(bool)> then)
+// One request, and waitMs later its reply read once.
+void Session::ask(const Request &request, int waitMs, std::function<void(const std::optional<Reply> &)> then)
 {
-    link_.receiveReset();
-    link_.send(request);
-    asked_ = theClock().callAfterMs(waitMs, [this, then = std::move(then)] {
-        asked_ = 0;
-        step([this, &then] {
-            if (finished_)
-                return;
-            link_.poll(ReplyBytes);
-            then(link_.decode());
+    query_.ask(request, waitMs, [this, then = std::move(then)](const std::optional<Reply> &reply) {
+        step([&] {
+            if (!finished_)
+                then(reply);
         });
     });
 }
@@ -222,52 +213,35 @@ void Session::deviceFailed(const QString &message, ExitCode kind)
     noteFailure(kind);
 }
 
-// A block transfer that did not run to its end: the port's error itself
-// follows through the timers' guard.
-void Session::transferFailed(BlockTransfer::Result result)
+// A job that did not run to its end: the port's error itself follows
+// through the timers' guard.
+void Session::jobFailed(Job::End end)
 {
-    if (result == BlockTransfer::Result::NoAnswer)
+    if (end == Job::End::NoAnswer)
         deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
     else
-        deviceFailed(QStringLiteral("Přenos nebyl dokončen."),
-                     result == BlockTransfer::Result::PortError ? ExitPort : ExitFailure);
+        deviceFailed(QStringLiteral("Přenos nebyl dokončen."), end == Job::End::PortError ? ExitPort : ExitFailure);
 }
 
 // --- scan: every address is asked for its configuration, a device that
 // answers for its version too.
 
-void Session::scanAddress()
-{
-    ask(tavoM::readConfiguration(), AnswerWaitMs, [this](bool accepted) { takeScanReply(accepted); });
-}
+void Session::scan() { scan_.start(); }
 
-void Session::takeScanReply(bool accepted)
+void Session::scanEnded(const NetworkScan::Result &r)
 {
-    const int address = link_.currentAddress;
-    if (!accepted)
-        return nextAddress(address);
-    ++found_;
-    const int relayTime = link_.r(1);
-    const int codeCount = storedCodeCount(link_.r(2), link_.r(3));
-    ask(tavoM::readVersion(), AnswerWaitMs, [this, address, relayTime, codeCount](bool ok) {
-        out_ << QStringLiteral("Síťová adresa ") << address << QStringLiteral("  Čas relé ") << relayTime
-             << QStringLiteral("  Počet kódů ") << codeCount << QStringLiteral("  Verze ")
-             << (ok ? number(link_.r(0)) : QStringLiteral("?")) << Qt::endl;
-        nextAddress(address);
-    });
-}
-
-void Session::nextAddress(int address)
-{
-    if (address < 255) {
-        link_.currentAddress = qint16(address + 1);
-        return scanAddress();
-    }
-    if (found_ == 0) {
+    if (finished_)
+        return;
+    for (const NetworkScan::Found &f : r.found)
+        out_ << QStringLiteral("Síťová adresa ") << f.asked << QStringLiteral("  Čas relé ") << f.config.relayTime
+             << QStringLiteral("  Počet kódů ") << f.config.codeCount << QStringLiteral("  Verze ")
+             << (f.version ? number(*f.version) : QStringLiteral("?")) << Qt::endl;
+    if (r.end == Job::End::Done && r.found.isEmpty()) {
         err_ << QStringLiteral("Nenalezeno žádné zařízení.") << Qt::endl;
         noteFailure(ExitNoAnswer);
     }
-    finish();
+    if (r.end != Job::End::PortError)
+        finish();
 }
 
 // --- clock and set-clock: a TAVO-B's clock, written with the PC time first
@@ -281,24 +255,24 @@ void Session::clockNext()
     sentAt_ = wallNow();
     if (o_.command == QLatin1String("set-clock")) {
         const tavob::ClockBytes time = tavob::clockWriteBytes(tavob::pcTimeText(sentAt_), true);
-        return ask(tavoB::writeClock(time), ClockWaitMs, [this](bool ok) { clockWritten(ok); });
+        return ask(tavoB::writeClock(time), ClockWaitMs, [this](const std::optional<Reply> &r) { clockWritten(r); });
     }
-    ask(tavoB::readClock(), ClockWaitMs, [this](bool ok) { clockRead(ok); });
+    ask(tavoB::readClock(), ClockWaitMs, [this](const std::optional<Reply> &r) { clockRead(r); });
 }
 
-void Session::clockWritten(bool accepted)
+void Session::clockWritten(const std::optional<Reply> &reply)
 {
-    if (!accepted)
-        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](bool ok) { notTavoB(ok); });
+    if (!reply)
+        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](const std::optional<Reply> &r) { notTavoB(bool(r)); });
     sentAt_ = wallNow();
-    ask(tavoB::readClock(), ClockWaitMs, [this](bool ok) { clockRead(ok); });
+    ask(tavoB::readClock(), ClockWaitMs, [this](const std::optional<Reply> &r) { clockRead(r); });
 }
 
-void Session::clockRead(bool accepted)
+void Session::clockRead(const std::optional<Reply> &reply)
 {
-    if (!accepted)
-        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](bool ok) { notTavoB(ok); });
-    const tavob::DateTimeTexts t = tavob::renderDateTime(&link_.frame[4], true);
+    if (!reply)
+        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](const std::optional<Reply> &r) { notTavoB(bool(r)); });
+    const tavob::DateTimeTexts t = tavob::renderDateTime(reply->data(), true);
     const std::optional<qint64> drift = tavob::clockDrift(t, sentAt_);
     out_ << device().name << QStringLiteral(": ") << tavob::dateTimeText(t) << QStringLiteral("  ")
          << tavob::driftText(drift) << Qt::endl;
@@ -333,48 +307,26 @@ void Session::readSet()
 {
     selectDevice(device());
     LoadWorkingSet(set_, workingSetPath(folder_));
-    slot_ = 0;
-    transfer_.onBlock = [this](const BlockTransfer::Block &b) { return takeBlock(b); };
-    transfer_.onEnd = [this](BlockTransfer::Result r) { step([this, r] { readEnded(r); }); };
-    transfer_.readBlocks({tavoM::entryAddress(0), Selector::CodeMemory});
-}
-
-std::optional<BlockTransfer::Place> Session::takeBlock(const BlockTransfer::Block &block)
-{
-    for (int i = 0; i < BlockEntries; ++i) {
-        const BlockTransfer::Entry &e = block[size_t(i)];
-        entries_[size_t(slot_ + i)] = e.bytes;
-        firstOk_[size_t(slot_ + i)] = e.firstAccepted;
-        secondOk_[size_t(slot_ + i)] = e.secondAccepted;
-    }
-    slot_ += BlockEntries;
-    if (slot_ < EntryCount)
-        return BlockTransfer::Place{tavoM::entryAddress(slot_), Selector::CodeMemory};
-    return std::nullopt;
-}
-
-void Session::readEnded(BlockTransfer::Result result)
-{
-    if (finished_)
-        return;
-    if (result != BlockTransfer::Result::Done || slot_ < EntryCount) {
-        transferFailed(result);
-        return finish();
-    }
-    o_.command == QLatin1String("write-set") ? compareSlots() : saveReadSet();
+    read_.start(device().address);
 }
 
 // Rows 1..510 as the read window fills them: code, flags, no surname; a
 // rejected frame is "CHYBA" and fails the run.
-void Session::saveReadSet()
+void Session::readEnded(const CodeMemoryRead::Result &r)
 {
+    if (finished_)
+        return;
+    if (r.end != Job::End::Done || r.entriesRead < CodeMemoryRead::Entries) {
+        jobFailed(r.end);
+        return finish();
+    }
     int rejected = 0;
     for (int s = 1; s <= SlotCount; ++s) {
-        const auto &b = entries_[size_t(s)];
-        set_.setCell(1, s, firstOk_[size_t(s)] ? codeText(b.data()) : QStringLiteral("CHYBA"));
-        set_.setCell(2, s, secondOk_[size_t(s)] ? flagText(b[8], b[9]) : QStringLiteral("CHYBA"));
+        const BlockTransfer::Entry &e = r.entries[size_t(s)];
+        set_.setCell(1, s, entryCodeText(e));
+        set_.setCell(2, s, entryFlagText(e));
         set_.setCell(3, s, QString());
-        rejected += int(!firstOk_[size_t(s)]) + int(!secondOk_[size_t(s)]);
+        rejected += int(!e.firstAccepted) + int(!e.secondAccepted);
     }
     const QString file = o_.out.isEmpty() ? workingSetPath(folder_) : o_.out;
     QString reason;
@@ -386,8 +338,8 @@ void Session::saveReadSet()
     finish();
 }
 
-// --- write-set: every slot as its code and its flags 25 ms apart, then the
-// configuration; with --verify the code memory is read back and compared.
+// --- write-set: the working-set write job; with --verify it reads the code
+// memory back and compares it.
 
 void Session::writeSet()
 {
@@ -396,78 +348,31 @@ void Session::writeSet()
     if (!QFile::exists(file))
         throw Error(QStringLiteral("Soubor ") + file + QStringLiteral(" neexistuje"));
     LoadWorkingSet(set_, file);
-    slot_ = 0;
-    half_ = 2;
-    transfer_.onOpened = [this] { step([this] { pacingStep(); }); };
-    transfer_.onEnd = [this](BlockTransfer::Result r) { step([this, r] { readEnded(r); }); };
-    transfer_.openOnly();
+    write_.start(linkConfig(link_), setTexts(set_), o_.verify);
 }
 
-// The next step follows 25 ms after the request has left the line.
-void Session::armPacing(int bytesSent)
+// Each differing slot's code and flags as written and as the device holds them.
+void Session::writeEnded(const WorkingSetWrite::Result &r)
 {
-    const qint64 dueUs = theClock().nowUs() + link_.port().lineTimeUs(bytesSent) + PacingMs * 1000;
-    pacing_ = theClock().callAt(dueUs, [this] {
-        pacing_ = 0;
-        step([this] { pacingStep(); });
-    });
-}
-
-void Session::pacingStep()
-{
-    if (++half_ == 3) {
-        half_ = 1;
-        ++slot_;
+    if (finished_)
+        return;
+    if (!r.verifying && r.end == Job::End::Done && !r.configured)
+        deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
+    if (r.end != Job::End::Done || !r.configured) {
+        if (r.end != Job::End::Done)
+            jobFailed(r.end);
+        return finish();
     }
-    if (slot_ >= EndSlot)
-        return writeConfiguration();
-    link_.receiveReset();
-    armPacing(half_ == 1 ? link_.send(tavoM::writeCode(slot_, set_.cell(1, slot_)))
-                         : link_.send(tavoM::writeFlags(slot_, set_.cell(2, slot_))));
-}
-
-// The device answers the configuration from its address: the write has arrived.
-void Session::writeConfiguration()
-{
-    const Request r = tavoM::writeConfiguration(link_.currentAddress, link_.relayTime, link_.codeCount);
-    ask(r, ClockWaitMs, [this](bool accepted) {
-        if (!accepted) {
-            deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
-            return finish();
-        }
-        out_ << device().name << QStringLiteral(": zapsáno 510 kódů") << Qt::endl;
-        o_.verify ? verifySet() : finish();
-    });
-}
-
-void Session::verifySet()
-{
-    slot_ = 0;
-    transfer_.onBlock = [this](const BlockTransfer::Block &b) { return takeBlock(b); };
-    transfer_.readBlocks({tavoM::entryAddress(0), Selector::CodeMemory});
-}
-
-// Each slot's code and flags as the device holds them against what was written.
-void Session::compareSlots()
-{
-    int differing = 0;
-    for (int s = 1; s <= SlotCount; ++s) {
-        const auto &b = entries_[size_t(s)];
-        const auto code = codeBytes(set_.cell(1, s));
-        const auto flags = flagBytes(set_.cell(2, s));
-        const bool codeSame = firstOk_[size_t(s)] && std::equal(code.begin(), code.end(), b.begin());
-        const bool flagsSame = secondOk_[size_t(s)] && flags[0] == b[8] && flags[1] == b[9];
-        if (codeSame && flagsSame)
-            continue;
-        ++differing;
-        out_ << device().name << QStringLiteral(": slot ") << slotNumber(s) << QStringLiteral(" se liší: zapsáno ")
-             << codeText(code.data()) << QStringLiteral(" ") << flagText(flags[0], flags[1])
-             << QStringLiteral(", v zařízení ")
-             << (firstOk_[size_t(s)] ? codeText(b.data()) : QStringLiteral("CHYBA")) << QStringLiteral(" ")
-             << (secondOk_[size_t(s)] ? flagText(b[8], b[9]) : QStringLiteral("CHYBA")) << Qt::endl;
-    }
-    if (differing > 0)
-        deviceFailed(QStringLiteral("Ověření zápisu: počet slotů, které se liší: ") + number(differing) + QStringLiteral("."),
+    if (!r.verifying)
+        return finish();
+    for (const WorkingSetWrite::Difference &d : r.differing)
+        out_ << device().name << QStringLiteral(": slot ") << slotNumber(d.slot) << QStringLiteral(" se liší: zapsáno ")
+             << codeText(d.sent.data()) << QStringLiteral(" ") << flagText(d.sent[8], d.sent[9])
+             << QStringLiteral(", v zařízení ") << entryCodeText(d.read) << QStringLiteral(" ") << entryFlagText(d.read)
+             << Qt::endl;
+    if (!r.differing.isEmpty())
+        deviceFailed(QStringLiteral("Ověření zápisu: počet slotů, které se liší: ") + number(r.differing.size())
+                         + QStringLiteral("."),
                      ExitDiffers);
     else
         out_ << device().name << QStringLiteral(": ověřeno, všech 510 slotů souhlasí") << Qt::endl;

@@ -1,14 +1,16 @@
 #pragma once
-// One run of tavo-cli: the command's device jobs as small state machines on
-// the clock in force, the same requests, block transfer and conversions as
-// the windows. Results go to `out` one line per device, messages to `err`;
-// the run ends with an exit code of cli::ExitCode.
+// One run of tavo-cli: a loop over the devices of the command driving the
+// same device jobs as the windows, on the clock in force. Results go to `out`
+// one line per device, messages to `err`; the run ends with an exit code of
+// cli::ExitCode.
 
 #include "cli/options.h"
 #include "cli/watermark.h"
 #include "core/error.h"
 #include "core/text_table.h"
-#include "link/block_transfer.h"
+#include "devices/code_memory/jobs.h"
+#include "devices/event_memory/jobs.h"
+#include "link/job.h"
 #include "link/link.h"
 #include "records/working_set.h"
 
@@ -53,7 +55,7 @@ public:
 
 private:
     template <class F> void step(F body);
-    void ask(const Request &request, int waitMs, std::function<void(bool)> then);
+    void ask(const Request &request, int waitMs, std::function<void(const std::optional<Reply> &)> then);
     void finish();
     void prepareLink();
     void chooseDevices();
@@ -61,41 +63,29 @@ private:
     const ListedDevice &device() const { return devices_[size_t(index_)]; }
     void deviceFailed(const QString &message, ExitCode kind = ExitFailure);
     void noteFailure(ExitCode kind);
-    void transferFailed(BlockTransfer::Result result);
+    void jobFailed(Job::End end);
 
-    void scanAddress();
-    void takeScanReply(bool accepted);
-    void nextAddress(int address);
+    void scan();
+    void scanEnded(const NetworkScan::Result &r);
 
     void clockNext();
-    void clockWritten(bool accepted);
-    void clockRead(bool accepted);
+    void clockWritten(const std::optional<Reply> &reply);
+    void clockRead(const std::optional<Reply> &reply);
     void notTavoB(bool configurationAnswered);
-    void askRange(std::function<void(bool)> then);
     void eventsNext();
-    void eventsRange(bool accepted);
-    bool rangeOffRing();
+    void eventsRange(const std::optional<EventRangeValue> &range);
     void startPiece();
-    BlockTransfer::Place eventPlace() const;
-    std::optional<BlockTransfer::Place> takeEventBlock(const BlockTransfer::Block &block);
-    void eventsEnded(BlockTransfer::Result result);
+    void eventsEnded(const EventReading::Result &r);
     void savePiece();
     void fillSurnames();
     void appendToFiles(Watermark &mark);
     void deviceDone();
-    void moveStart(bool accepted);
+    void startMoved(EventRange::MoveOutcome outcome);
 
     void readSet();
-    std::optional<BlockTransfer::Place> takeBlock(const BlockTransfer::Block &block);
-    void readEnded(BlockTransfer::Result result);
-    void saveReadSet();
-
+    void readEnded(const CodeMemoryRead::Result &r);
     void writeSet();
-    void armPacing(int bytesSent);
-    void pacingStep();
-    void writeConfiguration();
-    void verifySet();
-    void compareSlots();
+    void writeEnded(const WorkingSetWrite::Result &r);
 
     Link &link_;
     Options o_;
@@ -108,16 +98,16 @@ private:
     ExitCode failure_ = ExitOk;  // the kind of the first failure
     int exitCode_ = ExitOk;
 
-    int found_ = 0;             // scan: devices answering
-    QDateTime sentAt_;          // clock: the PC's time of the request
-    BlockTransfer transfer_;
-    WorkingSet set_;            // what is written, or the set the read fills
-    // The entries a read of the code memory returned, and which halves were accepted.
-    std::array<bool, 512> firstOk_{}, secondOk_{};
-    std::array<std::array<quint8, EntryBytes>, 512> entries_{};
-    int slot_ = 0;
-    int half_ = 2;
-    Clock::Id pacing_ = 0;
+    // The device jobs the commands drive.
+    Query query_;
+    NetworkScan scan_;
+    CodeMemoryRead read_;
+    WorkingSetWrite write_;
+    EventRange range_;
+    EventReading reading_;
+
+    QDateTime sentAt_;  // clock: the PC's time of the request
+    WorkingSet set_;    // what is written, or the set the read fills
 
     // events: the reader's range, the piece being read and what the run has read.
     Watermarks marks_;
@@ -125,10 +115,8 @@ private:
     bool surnamesLoaded_ = false;
     TextTable events_;
     qint32 deviceFirst_ = 1, deviceLast_ = 0;
-    qint32 rangeFirst_ = 1, currentEvent_ = 1, pieceCount_ = 0, nextRow_ = 1;
+    qint32 rangeFirst_ = 1, pieceCount_ = 0;
     qint32 remaining_ = 0, readCount_ = 0;
-    quint32 blockAddress_ = 0;
-    Clock::Id asked_ = 0;       // the pending reading of a reply
 };
 
 // An error ends the run: the message as the error box would show it.

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-BlockTransfer::BlockTransfer(Link &link, int blockWaitMs) : blockTimer(blockWaitMs), link_(link)
+BlockTransfer::BlockTransfer(Link &link, const void *owner, int blockWaitMs)
+    : blockTimer(blockWaitMs), link_(link), owner_(owner)
 {
     pollTimer.setOnTimer([this] { pollTick(); });
     blockTimer.setOnTimer([this] { blockTick(); });
@@ -43,7 +44,7 @@ void BlockTransfer::begin(std::optional<Place> first)
 void BlockTransfer::requestStart()
 {
     polls_ = 0;
-    link_.send(bus::transferStart());
+    link_.send(owner_, bus::transferStart());
     pollTimer.setEnabled(true);
 }
 
@@ -67,7 +68,7 @@ void BlockTransfer::pollTick()
                 onOpened();
             return;
         }
-        link_.send(bus::readBlock(place_->address, place_->selector));
+        link_.send(owner_, bus::readBlock(place_->address, place_->selector));
         blockTimer.setEnabled(true);
     });
 }
@@ -85,7 +86,7 @@ void BlockTransfer::blockTick()
             requestStart();
             return;
         }
-        const int sent = link_.send(bus::transferEnd());
+        const int sent = link_.send(owner_, bus::transferEnd());
         ending_ = next ? Result::Stopped : Result::Done;
         const qint64 lineUs = link_.port().lineTimeUs(sent + PollBytes);
         endTimer.setInterval(int((lineUs + 999) / 1000) + EndSettleMs);

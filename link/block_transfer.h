@@ -48,7 +48,8 @@ public:
     };
     using Block = std::array<Entry, BlockEntries>;
 
-    explicit BlockTransfer(Link &link, int blockWaitMs = BlockWaitMs);
+    // The transfer sends for `owner`, the operation holding the link.
+    BlockTransfer(Link &link, const void *owner, int blockWaitMs = BlockWaitMs);
 
     Timer pollTimer{PollMs};  // polls for the answer to a transfer start
     Timer blockTimer;         // the block has had its time to arrive
@@ -86,6 +87,7 @@ private:
     template <class F> void endOnPortError(F step);
 
     Link &link_;
+    const void *owner_;
     Result ending_ = Result::Done;  // what the transfer reports once the end's answer is dropped
     std::optional<Place> place_;  // the block asked for once the device is ready; none: open only
     int polls_ = 0;

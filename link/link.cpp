@@ -34,8 +34,10 @@ struct Wire {
 
 Link::Link(std::unique_ptr<SerialPort> port) : port_(std::move(port)) {}
 
-int Link::send(quint8 command, int n)
+int Link::send(Holder sender, quint8 command, int n)
 {
+    if (!sender || holder() != sender)
+        throw LinkNotHeld();
     if (n < 2 || n > MaxBody)
         throw std::out_of_range("frame body of " + std::to_string(n) + " bytes");
     frame[RequestAt] = quint8(currentAddress & 0xFF);
@@ -53,14 +55,16 @@ int Link::send(quint8 command, int n)
     return port_->write(wire.bytes.data(), wire.size);
 }
 
-int Link::send(const Request &request)
+int Link::send(Holder sender, const Request &request)
 {
+    if (!sender || holder() != sender)
+        throw LinkNotHeld();
     const int n = request.bodyLength();
     if (n > MaxBody)
         throw std::out_of_range("frame body of " + std::to_string(n) + " bytes");
     for (int i = 0; i < int(request.data.size()); ++i)
         q(i) = quint8(request.data[i]);
-    return send(request.command, n);
+    return send(sender, request.command, n);
 }
 
 // The next receive-buffer byte; false at the end of the buffer.

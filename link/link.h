@@ -15,9 +15,19 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <stdexcept>
+
+// A send from an operation that does not hold the link: a fault of the
+// program, never of the device or the operator.
+class LinkNotHeld : public std::logic_error {
+public:
+    LinkNotHeld() : std::logic_error("the link is held by another operation") {}
+};
 
 class Link {
 public:
+    using Holder = const void *;
+
     static constexpr int FrameSize = 32;
     static constexpr int RequestAt = 16;  // device address, command, then Q0 at 18
     static constexpr int ReplySize = 16;  // 0, 0x7B, address, status, R0 at 4, ..., check byte
@@ -41,10 +51,11 @@ public:
 
     // Frames positions 16 .. 16+n-1 (the current address's low byte, command,
     // Q0 .. Q(n-3)) and writes the frame with one blocking write; n is 2..16.
-    // Returns the port's write result.
-    int send(quint8 command, int n);
+    // Returns the port's write result. Only the operation holding the link
+    // sends: any other sender is refused with LinkNotHeld, nothing written.
+    int send(Holder sender, quint8 command, int n);
     // Puts the request's data at Q0.. and sends it as above.
-    int send(const Request &request);
+    int send(Holder sender, const Request &request);
     // Decodes one frame at the read position into frame positions 0..15 and
     // moves past it. True when its check byte holds and it comes from the
     // current address.
@@ -67,7 +78,6 @@ public:
     // One device operation at a time. An operation holds the link from its
     // first request until its last timer has run out; `running` tells whether
     // that is still so, whichever way the operation ended.
-    using Holder = const void *;
     bool busy() const { return running_ && running_(); }
     // The operation holding the link, or null when it is free.
     Holder holder() const { return busy() ? holder_ : nullptr; }

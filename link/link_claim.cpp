@@ -1,13 +1,18 @@
 #include "link/link_claim.h"
 
-#include "ui/operator.h"
+#include "core/operator.h"
 
-bool claimLink(Link &link, Link::Holder holder, std::function<bool()> running)
+bool linkFree(const Link &link)
 {
-    if (link.hold(holder, std::move(running)))
+    if (!link.busy())
         return true;
+    tellOperationRunning();
+    return false;
+}
+
+void tellOperationRunning()
+{
     op().messageBox(QStringLiteral("Upozornění"),
                     QStringLiteral("Probíhá jiná operace se zařízením. Počkejte, až skončí."),
                     MB_OK | MB_ICONEXCLAMATION);
-    return false;
 }

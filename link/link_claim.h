@@ -1,12 +1,14 @@
 #pragma once
-// How a device operation starts: it takes the link, or, while another
-// operation holds it, tells the operator and starts nothing.
+// How a device operation starts: while another operation holds the link the
+// operator is told and nothing starts.
 
 #include "link/link.h"
 
 #include <functional>
 
-// True when the link was free and `holder` now holds it while running() says
-// so. Otherwise the operator is told "Probíhá jiná operace se zařízením.
-// Počkejte, až skončí." and the caller must change nothing.
-bool claimLink(Link &link, Link::Holder holder, std::function<bool()> running);
+// True when no operation holds the link. Otherwise the operator is told
+// "Probíhá jiná operace se zařízením. Počkejte, až skončí." and the caller
+// must change nothing.
+bool linkFree(const Link &link);
+// The same message, for a job whose start found the link taken after all.
+void tellOperationRunning();

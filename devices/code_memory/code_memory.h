@@ -1,14 +1,13 @@
 #pragma once
 // What the TAVO-M operations share, owned by the main window: the link, the
-// records, the selected device, and the main window's Timer1 that handles the
-// reply to a configuration read or write.
+// records, the selected device, and the configuration jobs whose reply the
+// main window's Timer1Timer shows.
 
+#include "devices/code_memory/jobs.h"
 #include "records/table.h"
-#include "core/clock.h"
 
 #include <QString>
-#include <functional>
-#include <utility>
+#include <optional>
 
 class Database;
 class Link;
@@ -21,8 +20,7 @@ class CodeMemory {
 public:
     enum class ConfigMode { Read, Write };
 
-    CodeMemory(Link &link, Database &db) : link(link), db(db) { Timer1.setOnTimer([this] { Timer1Then(); }); }
-    ~CodeMemory();
+    CodeMemory(Link &link, Database &db);
 
     Link &link;
     Database &db;
@@ -30,7 +28,9 @@ public:
     QString archiveName;
     int detectedCount = 0;
     ConfigMode configMode = ConfigMode::Read;
-    Timer Timer1{100};  // the main window's Timer1
+    ConfigurationRead configRead;
+    ConfigurationWrite configWrite;
+    RelayTest relayTest;
     Table::Bookmark deviceRow = -1;  // the selected device's device-list row
     TForm3 *form3 = nullptr;         // the configuration window, set once it is created
     TForm4 *form4 = nullptr;         // the devices a network scan found
@@ -49,16 +49,12 @@ public:
     // values replaced by their defaults): command 145 to the device's present
     // address, which the device answers from its new one; Timer1 checks it.
     void configurationWrite(const QString &addressText, const QString &relayText, const QString &countText);
-    // The reply to a configuration read or write, one read 100 ms after the request.
-    void Timer1Timer();
-    // Timer1 takes the reply to the request just sent (a configuration read
-    // or write, or the working-set write's last request); the link is held
-    // until it has.
-    void awaitReply();
-    // What the operation that sent the request still has to do once Timer1
-    // has taken the reply (the working-set write's verification or its
-    // report); run once, and dropped when the tick meets an error.
-    std::function<void()> afterReply;
+    // The reply to a configuration read or write (or to the working-set
+    // write's configuration), read once 100 ms after the request: as
+    // configMode says, the write's result, or the values in TForm3.
+    void Timer1Timer(const std::optional<Reply> &reply);
+    // TForm3 with a heading, the device's values and the link's.
+    void showConfiguration(const QString &heading, const std::optional<DeviceConfig> &device);
 
     // Relay test and last presented codes: select the device, open the port,
     // and show their window (modeless); nothing is sent yet.
@@ -66,22 +62,8 @@ public:
     void V1Click();
 
 private:
-    void Timer1Then()
-    {
-        try {
-            Timer1Timer();
-        } catch (...) {
-            afterReply = nullptr;
-            throw;
-        }
-        if (afterReply)
-            std::exchange(afterReply, nullptr)();
-    }
-    bool claimForReply();
-    bool writeConfirmed();
-    void finishWrite();
+    void finishWrite(const std::optional<Reply> &reply);
     void storeConfiguration();
-    void showRead();
 };
 
 // A device-list number field: up to 3 digits ("7", "007" and "0071" are 7);

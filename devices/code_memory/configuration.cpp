@@ -1,6 +1,6 @@
 // Reading and writing a TAVO-M device's configuration (entry 0 of its code
-// memory: address, relay time, (code count + 1) x 16 big-endian). Each reply is
-// read once, by the main window's Timer1, 100 ms after the request.
+// memory: address, relay time, (code count + 1) x 16 big-endian) through the
+// configuration jobs; each reply is read once, 100 ms after the request.
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/requests.h"
 #include "devices/code_memory/tform3.h"
@@ -8,86 +8,77 @@
 #include "link/link_claim.h"
 #include "records/database.h"
 #include "core/error.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace {
-constexpr int ReplyBytes = 20;
-
 int inRange(int value, int max, int fallback) { return value >= 0 && value <= max ? value : fallback; }
 } // namespace
 
-CodeMemory::~CodeMemory() { link.release(this); }
-
-bool CodeMemory::claimForReply() { return ::claimLink(link, this, [this] { return Timer1.enabled(); }); }
-
-void CodeMemory::awaitReply()
+CodeMemory::CodeMemory(Link &link, Database &db)
+    : link(link), db(db), configRead(link), configWrite(link), relayTest(link)
 {
-    link.passTo(this, [this] { return Timer1.enabled(); });
-    Timer1.setEnabled(true);
+    configRead.onEnd = [this](const ConfigurationRead::Result &r) {
+        if (r.end != Job::End::PortError)
+            Timer1Timer(r.reply);
+    };
+    configWrite.onEnd = [this](const ConfigurationWrite::Result &r) {
+        if (r.end != Job::End::PortError)
+            Timer1Timer(r.reply);
+    };
 }
 
 void CodeMemory::configurationRead()
 {
-    if (!claimForReply())
+    if (!linkFree(link))
         return;
     selectDevice();
     link.openPort();
-    link.receiveReset();
-    link.send(tavoM::readConfiguration());
     configMode = ConfigMode::Read;
-    awaitReply();
+    if (!configRead.start(link.currentAddress))
+        tellOperationRunning();
 }
 
 void CodeMemory::configurationWrite(const QString &addressText, const QString &relayText, const QString &countText)
 {
-    if (!claimForReply())
+    if (!linkFree(link))
         return;
     link.openPort();
-    link.receiveReset();
     // All three are converted before any link value changes: a text that is
     // not a number leaves the link as it was.
     const int address = strToInt(addressText);
     const int relay = strToInt(relayText);
     const int count = strToInt(countText);
-    link.targetAddress = inRange(address, 255, 255);
-    link.relayTime = inRange(relay, 255, 5);
-    link.codeCount = inRange(count, 511, 510);
-    link.send(tavoM::writeConfiguration(link.targetAddress, link.relayTime, link.codeCount));
-    form3->close();
     configMode = ConfigMode::Write;
-    awaitReply();
+    if (!configWrite.start({inRange(address, 255, 255), inRange(relay, 255, 5), inRange(count, 511, 510)})) {
+        tellOperationRunning();
+        return;
+    }
+    form3->close();
 }
 
-void CodeMemory::Timer1Timer()
+void CodeMemory::Timer1Timer(const std::optional<Reply> &reply)
 {
-    Timer1.setEnabled(false);
-    link.poll(ReplyBytes);
     if (configMode == ConfigMode::Write)
-        finishWrite();
+        finishWrite(reply);
     else
-        showRead();
-    link.receiveReset();
+        showConfiguration(QStringLiteral("Chystáte se konfigurovat zařízení ") + deviceName,
+                          reply ? std::optional<DeviceConfig>(DeviceConfig{reply->r(0), reply->r(1),
+                                                                           reply->r(2) * 16 + reply->r(3) / 16 - 1})
+                                : std::nullopt);
 }
 
-// The device answers a write from its new address (Q0, now the current
-// address the decoder requires), echoing what it stored.
-bool CodeMemory::writeConfirmed()
+// The device answers a write from its new address (now the link's), echoing
+// what it stored.
+void CodeMemory::finishWrite(const std::optional<Reply> &reply)
 {
-    if (!link.decode())
-        return false;
-    for (int n = 0; n < 4; ++n)
-        if (link.r(n) != link.q(n))
-            return false;
-    return true;
-}
-
-void CodeMemory::finishWrite()
-{
-    link.currentAddress = link.targetAddress;
-    if (writeConfirmed()) {
+    const Request sent = tavoM::writeConfiguration(link.currentAddress, link.relayTime, link.codeCount);
+    const bool confirmed = reply && std::equal(sent.data.begin(), sent.data.begin() + 4, reply->data(),
+                                               [](char q, quint8 b) { return quint8(q) == b; });
+    if (confirmed) {
         storeConfiguration();
         op().messageBox(QStringLiteral("Potvrzení"),
                         QStringLiteral("Konfigurace ") + deviceName + QStringLiteral(" byla úspěšně změněna."),
@@ -116,15 +107,15 @@ void CodeMemory::storeConfiguration()
     devices.post();
 }
 
-void CodeMemory::showRead()
+void CodeMemory::showConfiguration(const QString &heading, const std::optional<DeviceConfig> &device)
 {
     TForm3 &f = *form3;
-    f.Label4->setText(QStringLiteral("Chystáte se konfigurovat zařízení ") + deviceName);
+    f.Label4->setText(heading);
     f.Label4->adjustSize();
-    if (link.decode()) {
-        f.Edit1->setText(QString::number(link.r(0)));
-        f.Edit2->setText(QString::number(link.r(1)));
-        f.Edit3->setText(QString::number(link.r(2) * 16 + link.r(3) / 16 - 1));
+    if (device) {
+        f.Edit1->setText(QString::number(device->address));
+        f.Edit2->setText(QString::number(device->relayTime));
+        f.Edit3->setText(QString::number(device->codeCount));
     }
     f.Edit4->setText(QString::number(link.currentAddress));
     f.Edit5->setText(QString::number(link.relayTime));

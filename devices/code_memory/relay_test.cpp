@@ -2,7 +2,6 @@
 // device (Q0 the time byte: 0 toggle, 1..254 seconds, 255 hold; Q1 relays 1..8,
 // Q2 relays 9..16, relay 1 and 9 in bit 0). The device's answer is not read.
 #include "devices/code_memory/code_memory.h"
-#include "devices/code_memory/requests.h"
 #include "devices/code_memory/tform18.h"
 #include "link/link.h"
 #include "link/link_claim.h"
@@ -21,7 +20,7 @@ constexpr quint8 HoldTime = 255;
 // operation holds the link.
 void CodeMemory::Testrel1Click()
 {
-    if (!claimLink(link, form18, [] { return false; }))
+    if (!linkFree(link))
         return;
     selectDevice();
     link.openPort();
@@ -62,13 +61,10 @@ void TForm18::stepEdit1(int by) { Edit1->setText(QString::number(strToInt(Edit1-
 // A one-request operation: it holds the link only while it sends.
 void TForm18::Button1Click()
 {
-    Link &link = cm_.link;
-    if (!claimLink(link, this, [] { return false; }))
-        return;
     quint8 masks[2] = {0, 0};
     for (int n = 1; n <= 16; ++n)
         if (CheckBox[n]->isChecked())
             masks[(n - 1) / 8] |= quint8(1 << (n - 1) % 8);
-    link.receiveReset();
-    link.send(tavoM::relayTest(timeByte, masks[0], masks[1]));
+    if (!cm_.relayTest.run(timeByte, masks[0], masks[1]))
+        tellOperationRunning();
 }

@@ -1,11 +1,12 @@
 #include "core/handler.h"
 #include "devices/code_memory/tform17.h"
+#include "devices/code_memory/code_memory.h"
 #include "ui/text_grid.h"
 
 #include <QPushButton>
 
 TForm17::TForm17(CodeMemory &cm, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), cm_(cm)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), job(cm.link), cm_(cm)
 {
     setObjectName(QStringLiteral("Form17"));
     setWindowTitle(QStringLiteral("Naposledy přiložené kódy"));
@@ -22,8 +23,7 @@ TForm17::TForm17(CodeMemory &cm, QWidget *parent)
     StringGrid1->setRowHeights(18);
     cutGrid();
 
-    Timer1.setOnTimer([this] { Timer1Timer(); });
-    Timer2.setOnTimer([this] { Timer2Timer(); });
+    job.onEnd = [this](const LastCodes::Result &r) { takeCodes(r); };
 }
 
 // Only the heading row.

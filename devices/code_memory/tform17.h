@@ -5,8 +5,8 @@
 // window is created once and keeps its grid between showings.
 
 #include "core/clock.h"
+#include "devices/code_memory/jobs.h"
 
-#include <QByteArray>
 #include <QWidget>
 
 class CodeMemory;
@@ -19,24 +19,15 @@ public:
 
     QPushButton *Button1;
     TextGrid *StringGrid1;
-    Timer Timer1{200};  // the reply's first read
-    // Reads again in short steps while frames the device announced are still
-    // on their way (a list longer than 200 ms of line time).
-    Timer Timer2{20};
+    LastCodes job;
+    Timer &Timer1 = job.Timer1;  // the reply's first read (200 ms)
+    Timer &Timer2 = job.Timer2;  // the reads while announced frames are on their way
 
     void Button1Click();
-    void Timer1Timer();
-    void Timer2Timer();
 
 private:
     void cutGrid();
-    void readMore();
-    bool waitForMore() const;
-    void fillRows();
-    void finish();
+    void takeCodes(const LastCodes::Result &r);
 
     CodeMemory &cm_;
-    QByteArray arrived_;    // every byte read since the request
-    int announced_ = 0;     // N of the count frame
-    qint64 deadlineUs_ = 0; // when the announced frames must have arrived
 };

@@ -5,6 +5,7 @@
 #include "link/link_claim.h"
 #include "records/database.h"
 #include "core/error.h"
+#include "core/operator.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -23,7 +24,7 @@ QLabel *label(int x, int y, QWidget *parent)
 TForm2::TForm2(CodeMemory &cm, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint),
-      transfer(cm.link), cm_(cm)
+      writeJob(cm.link), readJob(cm.link), scanJob(cm.link), cm_(cm)
 {
     setWindowTitle(QStringLiteral("Form2"));
     setWindowModality(Qt::ApplicationModal);
@@ -32,21 +33,16 @@ TForm2::TForm2(CodeMemory &cm, QWidget *parent)
     setFont(f);
     setFixedSize(507, 153);
     buildControls();
-    Timer1.setOnTimer([this] { Timer1Timer(); });
-    Timer2.setOnTimer([this] { Timer2Timer(); });
-    Timer3.setOnTimer([this] { endOnError([this] { Timer3Timer(); }); });
-    transfer.onOpened = [this] { armPacing(0); };
-    transfer.onBlock = [this](const BlockTransfer::Block &b) { return takeBlock(b); };
-    transfer.onEnd = [this](BlockTransfer::Result r) { transferEnded(r); };
+    writeJob.onSlot = [this](int slot) { setProgress(QStringLiteral("Zapsáno "), slot); };
+    writeJob.onConfigured = [this](const std::optional<Reply> &reply) { configured(reply); };
+    writeJob.onWritten = [this] { close(); };
+    writeJob.onChecked = [this](int entries) { setProgress(QStringLiteral("Ověřeno "), entries); };
+    writeJob.onEnd = [this](const WorkingSetWrite::Result &r) { writeEnded(r); };
+    readJob.onBlock = [this](int first, const BlockTransfer::Block &b) { takeBlock(first, b); };
+    readJob.onEnd = [this](const CodeMemoryRead::Result &r) { readEnded(r); };
 }
 
-TForm2::~TForm2()
-{
-    if (pacing_)
-        theClock().cancel(pacing_);
-    cm_.afterReply = nullptr;
-    link().release(this);
-}
+TForm2::~TForm2() = default;
 
 void TForm2::buildControls()
 {
@@ -64,19 +60,6 @@ void TForm2::buildControls()
     connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
-// A port error ends the running operation: the window closes and the error
-// goes on to the error box, instead of leaving a modal window with no timer
-// running behind it. The block transfer reports its own (transferEnded).
-void TForm2::endOnError(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (...) {
-        close();
-        throw;
-    }
-}
-
 Link &TForm2::link() const { return cm_.link; }
 
 TextTable &TForm2::grid() const { return cm_.db.workingSet; }
@@ -88,24 +71,26 @@ void TForm2::setLabel(QLabel *l, const QString &text)
         l->adjustSize();
 }
 
-// An operation starts only while no other holds the link; the window's
-// operations run until their last timer (the transfer's, the scan's, the
-// write's pacing) has run out, and a write that has more to do after its
-// configuration reply until the main window's Timer1 has handed it back.
-bool TForm2::claimLink()
+// A job that could not take the link (another operation holds it) is
+// refused with the message of every device operation.
+bool TForm2::refused(bool started)
 {
-    return ::claimLink(link(), this, [this] { return operationRunning(); });
+    if (!started)
+        tellOperationRunning();
+    return !started;
 }
 
-bool TForm2::operationRunning() const
+void TForm2::setProgress(const QString &verb, int n)
 {
-    return transfer.running() || Timer3.enabled() || pacing_ != 0 || bool(cm_.afterReply);
+    setLabel(Label1, verb + QString::number(n) + QStringLiteral(" Kódů z 510"));
+    ProgressBar1->setValue(n);
 }
 
 void TForm2::stopOperation()
 {
-    stop = true;
-    transfer.stop();
+    writeJob.stop();
+    readJob.stop();
+    scanJob.stop();
 }
 
 // Closing only hides the window; the running timer chain notices the stop flag.

@@ -12,12 +12,9 @@
 // read-back, or the report of what the device now holds, follows it.
 
 #include "core/clock.h"
-#include "link/block_transfer.h"
-#include "records/working_set.h"
+#include "devices/code_memory/jobs.h"
 
-#include <QList>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <optional>
 
@@ -33,29 +30,22 @@ public:
     explicit TForm2(CodeMemory &cm, QWidget *parent = nullptr);
     ~TForm2() override;
 
-    enum class Direction { Write, Read, Verify };  // Verify: the read-back of a verified write
-    enum class Phase { Configuration, Version };
-    // A device's configuration as entry 0 of its code memory holds it.
-    struct DeviceConfig {
-        int address, relayTime, codeCount;
-    };
+    enum class Direction { Write, Read, Verify, Scan };  // Verify: the read-back of a verified write
 
-    BlockTransfer transfer;  // the read's blocks; the transfer start of both directions
+    // The jobs the window shows.
+    WorkingSetWrite writeJob;
+    CodeMemoryRead readJob;
+    NetworkScan scanJob;
+
     QLabel *Label1, *Label2, *Label3;
     QProgressBar *ProgressBar1;
-    QPushButton *Button1;                   // "&Storno"
-    Timer &Timer1 = transfer.blockTimer;    // a read block has arrived (1600 ms)
-    Timer &Timer2 = transfer.pollTimer;     // polls for the answer to a transfer start (100 ms)
-    Timer Timer3{70};                       // one address of the scan
+    QPushButton *Button1;                        // "&Storno"
+    Timer &Timer1 = readJob.transfer.blockTimer;  // a read block has arrived (1600 ms)
+    Timer &Timer2 = readJob.transfer.pollTimer;   // polls for the answer to a transfer start (100 ms)
+    Timer &Timer3 = scanJob.exchange.timer;       // one address of the scan (70 ms)
 
-    // Transfer state.
     Direction direction = Direction::Write;
-    bool verifyWrite = false;  // the write is read back once the configuration has been answered
-    int slot = 0;       // write: the slot being sent; read, read-back: the first entry of the next block
-    int step = 2;       // write: 1 code, 2 flags
-    bool stop = false;  // "&Storno" or the close box
     std::optional<DeviceConfig> deviceConfig;  // read: entry 0, when its frame was accepted
-    Phase phase = Phase::Configuration;       // scan
 
     // The working set into the selected device, and back.
     void ZapisTabulkyDoPameti1Click();
@@ -67,55 +57,32 @@ public:
 
     void Button1Click() { stopOperation(); }
     void FormClose() { stopOperation(); }
-    void Timer1Timer() { transfer.blockTick(); }
-    void Timer2Timer() { transfer.pollTick(); }
-    void Timer3Timer();
-    // One request of the write, 25 ms after the previous one has left.
-    void pacingStep();
-    bool pacingPending() const { return pacing_ != 0; }
-    // A timer of the window's operation is still to run.
-    bool operationRunning() const;
+    bool pacingPending() const { return writeJob.pacingPending(); }
+    // One of the window's jobs holds the link.
+    bool operationRunning() const { return writeJob.running() || readJob.running() || scanJob.running(); }
 
 protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    void endOnError(const std::function<void()> &step);
     Link &link() const;
     TextTable &grid() const;
     void buildControls();
     void setLabel(QLabel *l, const QString &text);
-    bool claimLink();
+    void setProgress(const QString &verb, int n);
     void stopOperation();
     void startWrite(bool verify);
-    void armPacing(int bytesSent);
-    int sendCode();
-    int sendFlags();
-    void finishWrite();
-    void afterConfiguration();
-    void reportStoppedWrite();
+    void configured(const std::optional<Reply> &reply);
+    void writeEnded(const WorkingSetWrite::Result &r);
+    void reportStoppedWrite(const WorkingSetWrite::Result &r);
     void startReadBack();
-    void compareEntry(int e, const BlockTransfer::Entry &entry);
-    void finishReadBack(BlockTransfer::Result result);
-    std::optional<BlockTransfer::Place> takeBlock(const BlockTransfer::Block &block);
-    void takeEntry(int e, const BlockTransfer::Entry &entry);
-    void takeConfiguration(const BlockTransfer::Entry &entry);
-    void transferEnded(BlockTransfer::Result result);
-    void finishRead();
-    bool configurationDiffers() const;
+    void reportReadBack(const WorkingSetWrite::Result &r);
+    void takeBlock(int first, const BlockTransfer::Block &block);
+    void readEnded(const CodeMemoryRead::Result &r);
     void showNewConfiguration();
-    void askConfiguration();
-    void takeScanReply();
-    void showAsked();
-
-    // What the write has sent of each slot (bytes 0..7 code, 8..9 flags), and
-    // how many codes and flags have gone out: slot n is whole once both have.
-    using SentEntry = std::array<quint8, 10>;
-    std::array<SentEntry, SlotCount + 1> sent_{};
-    int codesSent_ = 0;
-    int flagsSent_ = 0;
-    QList<int> differing_;  // read-back: the slots the device holds otherwise
+    void showAsked(int asked);
+    bool refused(bool started);
+    void noAnswer();
 
     CodeMemory &cm_;
-    Clock::Id pacing_ = 0;
 };

@@ -67,15 +67,12 @@ void TForm14::FormShow()
 void TForm14::FormClose() { Timer1.setEnabled(false); }
 
 // Each request takes the link only while it is sent.
-bool TForm14::claim()
-{
-    return claimLink(link_, this, [] { return false; });
-}
+bool TForm14::claim() { return linkFree(link_); }
 
 void TForm14::send(const Request &request)
 {
-    link_.receiveReset();
-    link_.send(request);
+    if (!sender_.run(request))
+        return;
     sent_ = request;
     sentAt_ = wallNow();
 }

@@ -1,9 +1,8 @@
-// The event range of a TAVO-B and its reading. The range refresh asks the
-// device event buffer for the first and last pointers; the dates of the
-// range's ends are read one record half at a time, from the device event
-// buffer while the event lies in the block being filled, else from the card;
-// the reading runs the block transfer under TForm15, block by block from the
-// block of the range's first event, on around the end of the ring.
+// The event range of a TAVO-B and its reading, as TForm13 shows them. The
+// range job asks the device event buffer for the first and last pointers and
+// reads the dates of the range's ends one record half at a time; the reading
+// job, shown by TForm15, reads block by block from the block of the range's
+// first event, on around the end of the ring.
 #include "devices/event_memory/tform13.h"
 #include "devices/event_memory/tform15.h"
 
@@ -11,7 +10,7 @@
 #include "devices/event_memory/requests.h"
 #include "link/link.h"
 #include "link/link_claim.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -19,24 +18,12 @@
 using namespace tavob;
 
 namespace {
-constexpr int ReplyBytes = 20;
-
 QString warning() { return QStringLiteral("Upozornění"); }
 } // namespace
 
-bool TForm13::operationRunning() const { return Timer2.enabled() || Timer3.enabled() || Timer4.enabled(); }
-
-// A step of the window's own operation goes on; anything else claims the link.
-bool TForm13::takeLink()
-{
-    if (link().holder() == this)
-        return true;
-    return claimLink(link(), this, [this] { return operationRunning(); });
-}
-
 void TForm13::CteniUdalostiClick()
 {
-    if (!takeLink())
+    if (!linkFree(link()))
         return;
     ctx_.selectDevice();
     link().openPort();
@@ -44,34 +31,28 @@ void TForm13::CteniUdalostiClick()
     show();
 }
 
-void TForm13::Image1Click()
-{
-    if (takeLink())
-        requestRange();
-}
+void TForm13::Image1Click() { requestRange(); }
 
 // The first and last pointers of the device event buffer.
 void TForm13::requestRange()
 {
-    link().receiveReset();
-    link().send(tavoB::readPointers(Selector::EventBuffer));
-    Timer2.setEnabled(true);
+    if (!rangeJob.refresh())
+        tellOperationRunning();
 }
 
-void TForm13::Timer2Timer()
+void TForm13::Timer2Timer(const std::optional<EventRangeValue> &range)
 {
-    Timer2.setEnabled(false);
     RangeIdle = false;
-    link().poll(ReplyBytes);
-    if (!link().decode()) {
+    if (!range) {
         closeWithMessage(QStringLiteral("Zařízení neodpovídá."));
         return;
     }
-    DeviceFirst = eventOfPointer(link().r(0), link().r(1), link().r(2), link().r(3));
-    DeviceLast = eventOfPointer(link().r(4), link().r(5), link().r(6), link().r(7));
-    if (rangeRejected())
+    DeviceFirst = range->first;
+    DeviceLast = range->last;
+    if (const std::optional<QString> problem = rangeProblem(*range)) {
+        closeWithMessage(*problem);
         return;
-    link().receiveReset();
+    }
     Edit3->setText(QStringLiteral("1"));
     Edit4->setText(QString::number(DeviceFirst));
     Edit5->setText(QString::number(DeviceLast));
@@ -83,25 +64,9 @@ void TForm13::Timer2Timer()
     readDate(DeviceFirst);
 }
 
-// A header off the ring means a memory never set up: the operator is sent to
-// the set-up. An empty memory (last 0) is fine.
-bool TForm13::rangeRejected()
-{
-    if (DeviceFirst < 1 || DeviceFirst > RingSize) {
-        closeWithMessage(QStringLiteral("Počátek paměti událostí je mimo platnou oblast. Proveďte Aktivaci TAVO-B."));
-        return true;
-    }
-    if (DeviceLast < 0 || DeviceLast > RingSize) {
-        closeWithMessage(QStringLiteral("Konec paměti událostí je mimo platnou oblast. Proveďte Aktivaci TAVO-B."));
-        return true;
-    }
-    return false;
-}
-
-// The receive reset first: the link is free while the message waits.
+// The link is free while the message waits.
 void TForm13::closeWithMessage(const QString &text)
 {
-    link().receiveReset();
     op().messageBox(warning(), text, MB_OK | MB_ICONEXCLAMATION);
     close();
 }
@@ -109,22 +74,17 @@ void TForm13::closeWithMessage(const QString &text)
 // The date and time half of event n's record.
 void TForm13::readDate(qint64 n)
 {
-    const qint32 e = ringEvent(n);
-    link().receiveReset();
-    link().send(tavoB::readEventDate(e, eventInNewestBlock(e, DeviceLast)));
-    Timer3.setEnabled(true);
+    if (!rangeJob.readDate(n, DeviceLast))
+        tellOperationRunning();
 }
 
 // No answer leaves the date edit as it was.
-void TForm13::Timer3Timer()
+void TForm13::Timer3Timer(const std::optional<Reply> &date)
 {
-    Timer3.setEnabled(false);
-    link().poll(ReplyBytes);
-    if (link().decode()) {
-        const DateTimeTexts t = renderDateTime(&link().frame[4], summerSetting());
+    if (date) {
+        const DateTimeTexts t = renderDateTime(date->data(), summerSetting());
         (DateTarget ? Edit1 : Edit2)->setText(dateTimeText(t));
     }
-    link().receiveReset();
     if (SecondDatePending) {
         SecondDatePending = false;
         DateTarget = !DateTarget;
@@ -156,7 +116,7 @@ void TForm13::RadioGroup1Click()
     SecondDatePending = true;
     DateTarget = true;
     // While the range is being refreshed, its reply must not meet a date request.
-    if (!Timer2.enabled() && takeLink())
+    if (!Timer2.enabled())
         readDate(firstDate);
 }
 
@@ -166,8 +126,7 @@ void TForm13::Edit3Change()
         return;
     const qint64 n = editNumber(Edit3);
     DateTarget = itemIndex() == Newest;
-    if (takeLink())
-        readDate(itemIndex() == Oldest ? n + DeviceFirst - 1 : DeviceLast - n + 1);
+    readDate(itemIndex() == Oldest ? n + DeviceFirst - 1 : DeviceLast - n + 1);
 }
 
 void TForm13::Edit4Change()
@@ -176,8 +135,7 @@ void TForm13::Edit4Change()
         return;
     const qint64 n = editNumber(Edit4);
     DateTarget = true;
-    if (takeLink())
-        readDate(n);
+    readDate(n);
 }
 
 void TForm13::Edit5Change()
@@ -186,12 +144,11 @@ void TForm13::Edit5Change()
         return;
     const qint64 n = editNumber(Edit5);
     DateTarget = false;
-    if (takeLink())
-        readDate(n);
+    readDate(n);
 }
 
-// The range of the mode; the rows of an earlier reading go, and TForm15
-// reads from the block of the range's first event.
+// The range of the mode; the rows of an earlier reading go, and the reading
+// job, shown by TForm15, reads from the block of the range's first event.
 void TForm13::Image4Click()
 {
     const int mode = itemIndex();
@@ -206,58 +163,32 @@ void TForm13::Image4Click()
                         MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (!claimLink(link(), form15, [f = form15] { return f->transfer.running(); }))
+    if (!linkFree(link()))
         return;
     RangeFirst = r.first;
     RangeLast = r.last;
     EventCount = r.count;
-    CurrentEvent = firstEventOfBlock(RangeFirst);
     NextRow = 1;
     UnauthorizedCount = 0;
     LastUnauthorizedRow = 0;
-    BlockAddress = blockAddress(RangeFirst);
     events.setRowCount(1);
-    link().receiveReset();
     form15->start(ctx_.deviceName(), EventCount);
+    if (!reading.start(RangeFirst, EventCount, DeviceLast, summerSetting()))
+        tellOperationRunning();
 }
 
-// The newest block from the device event buffer, the others from the card.
-BlockTransfer::Place TForm13::firstBlock() const
+// The rows of a block are appended in one step.
+void TForm13::takeRows(const QList<QStringList> &rows)
 {
-    if (blockInEventBuffer(CurrentEvent, DeviceLast))
-        return tavoB::eventBlock(CurrentEvent, true);
-    return {BlockAddress, Selector::Card};
-}
-
-// The records before the range's first event are passed over; the rows of
-// the others are appended in one step. After event 4,000,000 the ring goes on
-// with event 1, which still counts as inside the range.
-std::optional<BlockTransfer::Place> TForm13::takeBlock(const BlockTransfer::Block &block)
-{
-    const bool summer = summerSetting();
-    QList<QStringList> rows;
-    rows.reserve(BlockEntries);
-    for (const BlockTransfer::Entry &entry : block) {
-        if (NextRow <= EventCount && CurrentEvent >= RangeFirst) {
-            rows << eventRow(CurrentEvent, entry.bytes.data(), entry.firstAccepted, summer);
-            if (rows.last()[ColPosition] == unauthorizedText()) {
-                ++UnauthorizedCount;
-                LastUnauthorizedRow = NextRow;
-            }
-            ++NextRow;
+    for (const QStringList &row : rows) {
+        if (row[ColPosition] == unauthorizedText()) {
+            ++UnauthorizedCount;
+            LastUnauthorizedRow = NextRow;
         }
-        if (++CurrentEvent > RingSize) {
-            CurrentEvent = 1;
-            RangeFirst = 1;
-        }
+        ++NextRow;
     }
     const int at = events.rowCount();
     events.appendRows(rows);
     for (int row = at; row < events.rowCount(); ++row)
         events.setRowMark(row, rowMark(events, row));
-    BlockAddress = nextBlockAddress(BlockAddress);
-    form15->showProgress(NextRow - 1, EventCount);
-    if (NextRow <= EventCount)
-        return firstBlock();
-    return std::nullopt;
 }

@@ -9,8 +9,9 @@
 #include "devices/event_memory/event_format.h"
 #include "devices/event_memory/requests.h"
 #include "link/link.h"
+#include "link/link_claim.h"
 #include "records/database.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 #include "ui/text_grid.h"
 
 #include <QCheckBox>
@@ -19,7 +20,6 @@
 using namespace tavob;
 
 namespace {
-constexpr int ReplyBytes = 20;
 
 QString warning() { return QStringLiteral("Upozornění"); }
 QString confirmation() { return QStringLiteral("Potvrzení"); }
@@ -125,32 +125,17 @@ void TForm13::writeRows(int firstRow, int lastRow)
 // reading; the start moves to newFirst.
 void TForm13::moveStart(qint32 newFirst)
 {
-    if (!takeLink())
-        return;
     pendingStart = newFirst;
-    link().receiveReset();
-    link().send(tavoB::readPointers(Selector::EventBuffer));
-    Timer4.setEnabled(true);
+    if (!rangeJob.moveStart(newFirst))
+        tellOperationRunning();
 }
 
-void TForm13::Timer4Timer()
+void TForm13::Timer4Timer(EventRange::MoveOutcome outcome)
 {
-    Timer4.setEnabled(false);
-    link().poll(ReplyBytes);
-    const bool answered = link().decode();
-    const qint32 last = eventOfPointer(link().r(4), link().r(5), link().r(6), link().r(7));
-    link().receiveReset();
-    if (!answered) {
+    pendingStart = 0;
+    if (outcome == EventRange::MoveOutcome::NoAnswer)
         op().messageBox(warning(), QStringLiteral("Zařízení neodpovídá. Počátek paměti událostí nebyl posunut."),
                         MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    if (last < 0 || last > RingSize) {
-        op().messageBox(warning(),
-                        QStringLiteral("Konec paměti událostí je mimo platnou oblast. Proveďte Aktivaci TAVO-B."),
-                        MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    link().send(tavoB::writePointers(pendingStart, last));
-    pendingStart = 0;
+    else if (outcome == EventRange::MoveOutcome::LastOffRing)
+        op().messageBox(warning(), *rangeProblem({1, -1}), MB_OK | MB_ICONEXCLAMATION);
 }

@@ -17,33 +17,6 @@
 using namespace tavob;
 
 namespace {
-constexpr int ReadBytes = 20;
-constexpr int StepMs = 100;
-constexpr int AfterIdentificationMs = 600;
-constexpr int AfterPointersMs = 1200;
-
-// The request of each step 0 .. 3; step 4 sends nothing.
-Request stepRequest(int step)
-{
-    switch (step) {
-    case 0: return tavoB::readIdentification(Selector::Card);
-    case 1: return tavoB::readPointers(Selector::Card);
-    case 2: return tavoB::readIdentification(Selector::EventBuffer);
-    default: return tavoB::readPointers(Selector::EventBuffer);
-    }
-}
-
-// A reply's R0..R7 as the identification number, and as the two pointers.
-struct HeaderTexts {
-    QString identification, first, last;
-};
-
-HeaderTexts headerTexts(const Link &link)
-{
-    const auto r = [&link](int n) { return link.r(n); };
-    return {keyCodeText(&link.frame[4]), QString::number(eventOfPointer(r(0), r(1), r(2), r(3))),
-            QString::number(eventOfPointer(r(4), r(5), r(6), r(7)))};
-}
 } // namespace
 
 // Nothing is sent yet: the first tick asks for the card's identification.
@@ -51,24 +24,19 @@ HeaderTexts headerTexts(const Link &link)
 // operation (a sequence of this window's included) holds the link.
 void TForm12::AktivaceTAVOBClick()
 {
-    if (!claim())
+    if (!linkFree(link_))
         return;
     selectDevice_();
     link_.openPort();
-    link_.receiveReset();
-    SetupStep = 0;
-    Timer1.setEnabled(true);
+    if (!job.readHeaders())
+        return tellOperationRunning();
     show();
 }
 
-void TForm12::Timer1Timer()
+// The reply of each step shows in its edits.
+void TForm12::showStep(int step, const MemorySetup::HeaderTexts &t)
 {
-    Timer1.setEnabled(false);
-    Timer1.setInterval(StepMs);
-    link_.poll(ReadBytes);
-    const HeaderTexts t = link_.decode() ? headerTexts(link_) : HeaderTexts{};
-    link_.receiveReset();
-    switch (SetupStep) {
+    switch (step) {
     case 1:
         Edit6->setText(t.identification);
         break;
@@ -84,13 +52,10 @@ void TForm12::Timer1Timer()
         Edit8->setText(t.last);
         Edit1->setText(t.first);
         Edit2->setText(t.last);
-        return;
+        break;
     default:
         break;
     }
-    link_.send(stepRequest(SetupStep));
-    ++SetupStep;
-    Timer1.setEnabled(true);
 }
 
 // Pointers of the first and last event; a number that is not whole or is
@@ -99,11 +64,8 @@ void TForm12::Button1Click()
 {
     const qint32 first = eventNumberToWrite(Edit1->text());
     const qint32 last = eventNumberToWrite(Edit2->text());
-    if (!claim())
-        return;
-    link_.receiveReset();
-    link_.send(tavoB::writePointers(first, last));
-    startReading(AfterPointersMs);
+    if (!job.writePointers(first, last))
+        tellOperationRunning();
 }
 
 // The values of an empty memory; nothing is written yet.
@@ -115,25 +77,12 @@ void TForm12::Button2Click()
 
 void TForm12::Button3Click()
 {
-    if (!claim())
+    if (!linkFree(link_))
         return;
-    link_.receiveReset();
-    link_.send(tavoB::writeIdentification(identificationBytes(Edit3->text())));
-    startReading(AfterIdentificationMs);
+    if (!job.writeIdentification(identificationBytes(Edit3->text())))
+        tellOperationRunning();
 }
 
 // Seeded by the time of day in whole seconds: two presses within one second
 // give the same number.
 void TForm12::Button4Click() { Edit3->setText(generatedIdentification(Random::fromWallClock().next())); }
-
-bool TForm12::claim()
-{
-    return claimLink(link_, this, [this] { return Timer1.enabled(); });
-}
-
-void TForm12::startReading(int firstTickMs)
-{
-    SetupStep = 0;
-    Timer1.setInterval(firstTickMs);
-    Timer1.setEnabled(true);
-}

@@ -16,7 +16,7 @@ constexpr int HeadY = 12, InputY = 30, ButtonY = 58, CardY = 124, DeviceY = 164;
 } // namespace
 
 TForm12::TForm12(Link &link, std::function<void()> selectDevice, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), link_(link),
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), job(link), link_(link),
       selectDevice_(std::move(selectDevice))
 {
     setObjectName(QStringLiteral("Form12"));
@@ -27,7 +27,7 @@ TForm12::TForm12(Link &link, std::function<void()> selectDevice, QWidget *parent
     connectHandler(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connectHandler(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connectHandler(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    Timer1.setOnTimer([this] { Timer1Timer(); });
+    job.onStep = [this](int step, const MemorySetup::HeaderTexts &t) { showStep(step, t); };
 }
 
 // Each column: its heading, the value to write, its buttons, then the values

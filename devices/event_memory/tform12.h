@@ -8,6 +8,7 @@
 // hidden when closed; a read under way then runs to its end.
 
 #include "core/clock.h"
+#include "devices/event_memory/jobs.h"
 
 #include <QWidget>
 #include <functional>
@@ -28,13 +29,12 @@ public:
     QLineEdit *Edit4, *Edit5, *Edit6;         // first, last, identification in the card
     QLineEdit *Edit7, *Edit8, *Edit9;         // the same in the device event buffer
     QPushButton *Button1, *Button2, *Button3, *Button4;
-    Timer Timer1{100};  // the read sequence
-    qint16 SetupStep = 0;
+    MemorySetup job;
+    Timer &Timer1 = job.Timer1;  // the read sequence
 
     // The main window's "&Aktivace TAVO-B": selects the device, shows the
     // window and starts the read sequence.
     void AktivaceTAVOBClick();
-    void Timer1Timer();
     void Button1Click();
     void Button2Click();
     void Button3Click();
@@ -42,8 +42,7 @@ public:
 
 private:
     void createControls();
-    bool claim();
-    void startReading(int firstTickMs);
+    void showStep(int step, const MemorySetup::HeaderTexts &texts);
 
     Link &link_;
     std::function<void()> selectDevice_;

@@ -49,7 +49,7 @@ CSpinButton *spin(QWidget *parent, const char *name, QLineEdit *buddy)
 } // namespace
 
 TForm13::TForm13(EventReadingContext context, QWidget *parent)
-    : QWidget(parent, Qt::Window), ctx_(std::move(context))
+    : QWidget(parent, Qt::Window), rangeJob(context.link), reading(context.link), ctx_(std::move(context))
 {
     setObjectName(QStringLiteral("Form13"));
     setWindowTitle(QStringLiteral("Čtení událostí z paměti TAVO-B"));
@@ -57,9 +57,10 @@ TForm13::TForm13(EventReadingContext context, QWidget *parent)
     createRangeControls();
     createToolButtons();
     createEventList();
-    Timer2.setOnTimer([this] { Timer2Timer(); });
-    Timer3.setOnTimer([this] { Timer3Timer(); });
-    Timer4.setOnTimer([this] { Timer4Timer(); });
+    rangeJob.onRange = [this](const std::optional<EventRangeValue> &r) { Timer2Timer(r); };
+    rangeJob.onDate = [this](const std::optional<Reply> &r) { Timer3Timer(r); };
+    rangeJob.onMoved = [this](EventRange::MoveOutcome o, qint32) { Timer4Timer(o); };
+    reading.onRows = [this](const QList<QStringList> &rows) { takeRows(rows); };
     qApp->installEventFilter(this);
 }
 
@@ -77,7 +78,7 @@ bool TForm13::eventFilter(QObject *watched, QEvent *e)
 
 // An operation of the window that is still under way holds the link; the
 // window going away lets go of it.
-TForm13::~TForm13() { link().release(this); }
+TForm13::~TForm13() = default;
 
 int TForm13::itemIndex() const { return radioItems->checkedId(); }
 

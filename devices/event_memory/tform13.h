@@ -13,7 +13,7 @@
 #include "core/clock.h"
 #include "core/text_table.h"
 #include "devices/event_memory/event_list.h"
-#include "link/block_transfer.h"
+#include "devices/event_memory/jobs.h"
 
 #include <QHash>
 #include <QWidget>
@@ -70,15 +70,17 @@ public:
     QCheckBox *CheckBox1;  // "Počátek v zař. po uložení posunout"
     TextTable events{tavob::EventColumns, 1};
     TextGrid *StringGrid1;
-    Timer Timer2{100};  // the range reply
-    Timer Timer3{100};  // the date reply
-    Timer Timer4{100};  // the range read again right before the start moves
+    // The range refresh, the dates of its ends and the start move; the
+    // reading, which TForm15 shows.
+    EventRange rangeJob;
+    EventReading reading;
+    Timer &Timer2 = rangeJob.rangeReply.timer;  // the range reply
+    Timer &Timer3 = rangeJob.dateReply.timer;   // the date reply
+    Timer &Timer4 = rangeJob.moveReply.timer;   // the range read again right before the start moves
 
     // The device's range from the last refresh and the reading's state.
     qint32 DeviceFirst = 1, DeviceLast = 0;
     qint32 RangeFirst = 1, RangeLast = 0;
-    qint32 CurrentEvent = 1;
-    quint32 BlockAddress = 512;
     qint32 EventCount = 0;
     qint32 NextRow = 1;
     qint32 UnauthorizedCount = 0;
@@ -110,19 +112,18 @@ public:
     void CSpinButton2DownClick() { step(Edit4, -1); }
     void CSpinButton3UpClick() { step(Edit5, 1); }
     void CSpinButton3DownClick() { step(Edit5, -1); }
-    void Timer2Timer();
-    void Timer3Timer();
-    void Timer4Timer();
+    // The range's reply, a date's and the start move's.
+    void Timer2Timer(const std::optional<EventRangeValue> &range);
+    void Timer3Timer(const std::optional<Reply> &date);
+    void Timer4Timer(EventRange::MoveOutcome outcome);
 
-    // The reading, as TForm15 runs it: where the first block lies, and a
-    // block decoded into rows, naming the next block while rows remain.
-    BlockTransfer::Place firstBlock() const;
-    std::optional<BlockTransfer::Place> takeBlock(const BlockTransfer::Block &block);
+    // The rows of a block of the reading.
+    void takeRows(const QList<QStringList> &rows);
     // Asks for a file name and writes rows first..last into it; after a
     // write with CheckBox1 checked the device's start moves past them.
     void writeRows(int firstRow, int lastRow);
     // A range refresh, date read or start move is under way.
-    bool operationRunning() const;
+    bool operationRunning() const { return rangeJob.running(); }
 
 protected:
     // The tool keys win over the list's cell editor (whose line edit takes
@@ -137,7 +138,6 @@ private:
     QToolButton *addToolButton(int x, const QString &hint, int icon, const QKeySequence &key);
     void showModeControls();
     void step(QLineEdit *edit, int by);
-    bool takeLink();
     void requestRange();
     bool rangeRejected();
     void readDate(qint64 n);

@@ -11,6 +11,8 @@
 #include "link/protocol.h"
 
 #include <QDateTime>
+#include "devices/event_memory/jobs.h"
+
 #include <QWidget>
 #include <functional>
 
@@ -59,6 +61,7 @@ private:
     void write(const QString &text);
 
     Link &link_;
+    SendOnce sender_;  // each request takes the link only while it is sent
     std::function<void()> selectDevice_;
     Request sent_;      // the clock's request last sent
     QDateTime sentAt_;  // the PC's time when it was sent

@@ -1,9 +1,7 @@
 #include "devices/event_memory/tform15.h"
 
 #include "core/handler.h"
-#include "devices/event_memory/tform13.h"
-#include "link/link.h"
-#include "ui/operator.h"
+#include "core/operator.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -29,10 +27,10 @@ QString readingTimeText(qint32 eventsLeft)
         + QString::number(t % 60);
 }
 
-TForm15::TForm15(TForm13 &reading, QWidget *parent)
+TForm15::TForm15(EventReading &reading, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
-      transfer(reading.link()), reading_(reading)
+      reading(reading)
 {
     setObjectName(QStringLiteral("Form15"));
     setWindowTitle(QStringLiteral("Načítání událostí z paměti TAVO-B"));
@@ -54,12 +52,9 @@ TForm15::TForm15(TForm13 &reading, QWidget *parent)
     Button1->setGeometry(324, 84, 75, 25);
     connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
-    transfer.onBlock = [this](const BlockTransfer::Block &b) { return reading_.takeBlock(b); };
-    transfer.onEnd = [this](BlockTransfer::Result r) { transferEnded(r); };
+    reading.onProgress = [this](qint32 read, qint32 count) { showProgress(read, count); };
+    reading.onEnd = [this](const EventReading::Result &r) { readingEnded(r); };
 }
-
-// A reading still under way lets go of the link with its window.
-TForm15::~TForm15() { reading_.link().release(this); }
 
 void TForm15::start(const QString &deviceName, qint32 count)
 {
@@ -69,7 +64,6 @@ void TForm15::start(const QString &deviceName, qint32 count)
     Label4->setText(QStringLiteral("  Celkový čas: ") + readingTimeText(count - 1));
     ProgressBar1->setRange(0, count);
     ProgressBar1->setValue(0);
-    transfer.readBlocks(reading_.firstBlock());
     show();
 }
 
@@ -82,9 +76,9 @@ void TForm15::showProgress(qint32 read, qint32 count)
 }
 
 // The rows read so far stay in the list however the transfer ended.
-void TForm15::transferEnded(BlockTransfer::Result result)
+void TForm15::readingEnded(const EventReading::Result &result)
 {
-    if (result == BlockTransfer::Result::NoAnswer)
+    if (result.end == Job::End::NoAnswer)
         op().messageBox(QStringLiteral("Upozornění"), QStringLiteral("Zařízení neodpovídá."), MB_OK | MB_ICONEXCLAMATION);
     close();
 }

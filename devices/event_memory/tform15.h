@@ -5,21 +5,22 @@
 // close box let the block under way finish; the transfer end follows.
 
 #include "core/clock.h"
-#include "link/block_transfer.h"
+#include "devices/event_memory/jobs.h"
 
 #include <QWidget>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class TForm13;
 
 class TForm15 : public QWidget {
 public:
-    explicit TForm15(TForm13 &reading, QWidget *parent = nullptr);
-    ~TForm15() override;
+    // The window shows the reading job's progress; the job's rows go to the
+    // event list of the reading window.
+    explicit TForm15(EventReading &reading, QWidget *parent = nullptr);
 
-    BlockTransfer transfer;
+    EventReading &reading;
+    BlockTransfer &transfer = reading.transfer;
     QLabel *Label1, *Label2, *Label3, *Label4;
     QProgressBar *ProgressBar1;
     QPushButton *Button1;  // "&Storno"
@@ -29,22 +30,19 @@ public:
     // "Storno" or the close box was used during this reading.
     bool CancelRequested() const { return transfer.stopRequested(); }
 
-    // Shows the labels of a reading of `count` events from the named device
-    // and starts it at the first block.
+    // Shows the labels of a reading of `count` events from the named device.
     void start(const QString &deviceName, qint32 count);
     // The labels after a block: rows read of the count, and the time left.
     void showProgress(qint32 read, qint32 count);
 
-    void Button1Click() { transfer.stop(); }
-    void FormClose() { transfer.stop(); }
+    void Button1Click() { reading.stop(); }
+    void FormClose() { reading.stop(); }
 
 protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    void transferEnded(BlockTransfer::Result result);
-
-    TForm13 &reading_;
+    void readingEnded(const EventReading::Result &result);
 };
 
 // "H:M:S" of the time left at 20 events a second, without leading zeros.

@@ -205,9 +205,9 @@ private slots:
         // The configuration is written again and the main window's Timer1 takes the reply.
         QCOMPARE(f.requests(Write145).last().data, QByteArray::fromHex("FF051FF0" "0000000000000000" "A0"));
         QCOMPARE(f.form1()->link.targetAddress, qint16(255));
-        QVERIFY(f.form1()->codeMemory.Timer1.enabled());
+        QVERIFY(f.form2()->writeJob.exchange.pending());
         f.vc.advanceMs(200);
-        QVERIFY(!f.form1()->codeMemory.Timer1.enabled());
+        QVERIFY(!f.form2()->writeJob.exchange.pending());
         QVERIFY(f.form3()->isVisible());  // read mode: the echoed values as new ones
         QCOMPARE(f.form3()->Edit3->text(), QStringLiteral("510"));
     }
@@ -237,7 +237,7 @@ private slots:
         f.vc.advanceMs(5000);
         QCOMPARE(f.commands(), QList<int>{140});
         QCOMPARE(f.grid().cell(1, 1), QStringLiteral("old"));
-        QVERIFY(!f.form1()->codeMemory.Timer1.enabled());
+        QVERIFY(!f.form2()->writeJob.exchange.pending());
     }
 
     // The device goes away in the middle: the operation ends with the port's
@@ -474,7 +474,7 @@ private slots:
             QVERIFY(!transferRunning());
             QCOMPARE(f.form2()->windowTitle(), QStringLiteral("Čtení sestavy ze zařízení"));
             QCOMPARE(slotTexts(f.grid()), before);
-            QCOMPARE(link().holder(), static_cast<const void *>(f.form2()));
+            QCOMPARE(link().holder(), static_cast<const void *>(static_cast<const Job *>(&f.form2()->readJob)));
             // The read's last tick takes its block and ends it; then the write may start.
             QVERIFY(f.runUntil([&] { return !link().busy(); }, 2000));
             QCOMPARE(quint8(f.bus->writes().back().bytes[2]), quint8(141));
@@ -628,7 +628,7 @@ private slots:
         QVERIFY(transferRunning());
         QCOMPARE(f.form2()->windowTitle(), QStringLiteral("Zápis sestavy do zařízení"));
         QVERIFY(f.runUntil([&] { return !f.requests(Write145).isEmpty(); }, 60000));
-        QCOMPARE(link().holder(), static_cast<const void *>(f.form2()));
+        QCOMPARE(link().holder(), static_cast<const void *>(static_cast<const Job *>(&f.form2()->writeJob)));
         for (int s = 1; s <= 510; ++s)
             QVERIFY(holdsWritten(m, s, written));
         for (int s : codeChanged)

@@ -32,6 +32,7 @@ struct Fixture {
     VirtualClock vc;
     SimBus *bus;
     std::unique_ptr<Link> link;
+    const int owner = 0;  // the operation the transfer sends for
     std::unique_ptr<BlockTransfer> transfer;
     QList<BlockTransfer::Block> blocks;
     QList<BlockTransfer::Result> results;
@@ -43,7 +44,8 @@ struct Fixture {
         bus = new SimBus;
         link = std::make_unique<Link>(std::unique_ptr<SerialPort>(bus));
         link->openPort();
-        transfer = std::make_unique<BlockTransfer>(*link, blockWaitMs);
+        link->hold(&owner, [] { return true; });
+        transfer = std::make_unique<BlockTransfer>(*link, &owner, blockWaitMs);
         transfer->onBlock = [this](const BlockTransfer::Block &b) -> std::optional<BlockTransfer::Place> {
             blocks << b;
             if (next.isEmpty())

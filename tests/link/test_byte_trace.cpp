@@ -1,5 +1,6 @@
 // The byte trace: turned on by the TraceFile key, one line per request and per
 // read that brought bytes; storing the settings keeps the operator's key.
+#include "tests/support/held_link.h"
 #include "link/link.h"
 #include "link/port_ini.h"
 #include "tests/link/fake_port.h"
@@ -23,7 +24,7 @@ private slots:
         link.openPort();
         link.currentAddress = 5;
         link.q(4) = 0xA0;
-        link.send(0x92, 7);
+        sendHeld(link, 0x92, 7);
         link.poll(20);  // nothing arrived: no line
         fake->incoming = QByteArray::fromHex("7B05920000000000A0377D");
         link.poll(20);
@@ -35,7 +36,7 @@ private slots:
 
         s.traceFile.clear();
         link.applySettings(s);
-        link.send(0x92, 7);
+        sendHeld(link, 0x92, 7);
         QCOMPARE(readFile(dir.filePath(QStringLiteral("trace.txt"))).count('\n'), 2);
     }
 

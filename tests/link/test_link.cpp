@@ -1,4 +1,6 @@
 // The frame codec, the reply decoder, the receive path and the port handling of the link.
+#include "tests/support/held_link.h"
+#include "link/job.h"
 #include "core/clock.h"
 #include "link/link.h"
 #include "tests/link/fake_port.h"
@@ -55,7 +57,7 @@ private slots:
         f.link.currentAddress = qint16(address);
         for (int i = 0; i < data.size(); ++i)
             f.link.q(i) = quint8(data[i]);
-        f.link.send(quint8(command), 2 + int(data.size()));
+        sendHeld(f.link, quint8(command), 2 + int(data.size()));
         QCOMPARE(f.port->writes, QList<QByteArray>{wire});
         QCOMPARE(int(f.link.frame[16]), address & 0xFF);
         QCOMPARE(int(f.link.frame[17]), command);
@@ -66,11 +68,53 @@ private slots:
     {
         Fixture f;
         f.link.currentAddress = 5;
-        f.link.send(bus::readEntry(0, Selector::CodeMemory));
+        sendHeld(f.link, bus::readEntry(0, Selector::CodeMemory));
         QCOMPARE(f.port->writes, QList<QByteArray>{hex("7B059200000000A0377D")});
         QCOMPARE(int(f.link.q(4)), 0xA0);
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, f.link.send(Request{0x94, QByteArray(15, '\0')}));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, sendHeld(f.link, Request{0x94, QByteArray(15, '\0')}));
         QCOMPARE(f.port->writes.size(), 1);
+    }
+
+    // Only the operation holding the link sends. A job that forgets to claim
+    // it, one that has let it go, a second job while the first holds it and
+    // a sender that never claimed are all refused with nothing on the line.
+    void onlyTheHolderSends()
+    {
+        struct Careless : Job {
+            using Job::Job;
+            bool claimFirst = false;
+            int run()
+            {
+                if (claimFirst && !claim())
+                    return -1;
+                return send(bus::transferStart());
+            }
+            void letGo() { release(); }
+        };
+        Fixture f;
+        Careless forgets(f.link), careful(f.link), second(f.link);
+        QVERIFY_THROWS_EXCEPTION(LinkNotHeld, forgets.run());
+        QVERIFY(f.port->writes.isEmpty());
+
+        careful.claimFirst = true;
+        QVERIFY(careful.run() > 0);
+        QVERIFY(careful.running());
+        QCOMPARE(f.link.holder(), static_cast<const void *>(static_cast<const Job *>(&careful)));
+        second.claimFirst = true;
+        QCOMPARE(second.run(), -1);
+        QVERIFY_THROWS_EXCEPTION(LinkNotHeld, forgets.run());
+        const int stranger = 0;
+        QVERIFY_THROWS_EXCEPTION(LinkNotHeld, f.link.send(&stranger, bus::transferStart()));
+        QVERIFY_THROWS_EXCEPTION(LinkNotHeld, f.link.send(nullptr, bus::transferStart()));
+        QCOMPARE(f.port->writes.size(), 1);
+
+        careful.letGo();
+        QVERIFY(!f.link.busy());
+        careful.claimFirst = false;
+        QVERIFY_THROWS_EXCEPTION(LinkNotHeld, careful.run());
+        QCOMPARE(f.port->writes.size(), 1);
+        QVERIFY(second.run() > 0);
+        QCOMPARE(f.port->writes.size(), 2);
     }
 
     // An operation holds the link while its timers run, however it ends;
@@ -114,9 +158,9 @@ private slots:
     {
         Fixture f;
         f.port->writeResult = 3;
-        QCOMPARE(f.link.send(0x90, 2), 3);
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, f.link.send(0x90, 1));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, f.link.send(0x90, 17));
+        QCOMPARE(sendHeld(f.link, 0x90, 2), 3);
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, sendHeld(f.link, 0x90, 1));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, sendHeld(f.link, 0x90, 17));
         QCOMPARE(f.port->writes.size(), 1);
     }
 
@@ -212,7 +256,7 @@ private slots:
         Fixture f;
         f.link.currentAddress = 5;
         f.link.q(0) = 0xA0;
-        f.link.send(0x92, 3);
+        sendHeld(f.link, 0x92, 3);
         const auto request = f.link.frame;
         f.arrive(hex("7B05") + hex("7C9B").repeated(14) + hex("0D7D"));
         f.link.decode();

@@ -1,4 +1,5 @@
 // The real port over a pseudo-terminal: the test holds the other end.
+#include "tests/support/held_link.h"
 #include "link/link.h"
 #include "link/qt_serial_port.h"
 #include "tests/support/test_files.h"
@@ -196,7 +197,7 @@ private slots:
         link.receiveReset();
         link.currentAddress = 5;
         link.q(4) = 0xA0;
-        link.send(0x92, 7);
+        sendHeld(link, 0x92, 7);
         QCOMPARE(far.take(), QByteArray::fromHex("7B059200000000A0377D"));
         far.send(QByteArray::fromHex("7B059201020304050607089F7D"));
         QCOMPARE(pollUntilSome(link, 20), 13);
