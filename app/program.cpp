@@ -41,8 +41,12 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         Dialogs d;
         d.form7 = create<TForm7>(f.enteredPassword);
         d.form2 = create<TForm2>(f.codeMemory);
-        f.codeMemory.form3 = create<TForm3>(f.codeMemory);
-        f.codeMemory.form4 = create<TForm4>(f.codeMemory, QList<QWidget *>{f.DBGrid3, f.DBNavigator2});
+        TForm3 *form3 = create<TForm3>(f.codeMemory);
+        f.codeMemory.showConfiguration = [form3](const QString &heading, const std::optional<DeviceConfig> &device) {
+            form3->showValues(heading, device);
+        };
+        TForm4 *form4 = create<TForm4>(f.codeMemory, QList<QWidget *>{f.DBGrid3, f.DBNavigator2});
+        f.codeMemory.showDetected = [form4] { form4->show(); };
         d.form5 = create<TForm5>(f.db, f.headings);
         d.form6 = create<TForm6>(f.headings, f.settingsFile(), [&f] { f.headingRefresh(); });
         d.form8 = create<TForm8>(f.programFolder);
@@ -56,9 +60,9 @@ Program::Program(const QString &exePath, std::unique_ptr<SerialPort> port)
         d.form12 = create<TForm12>(f.link, selectDevice);
         d.form13->summerSetting = [clock = d.form14] { return clock->summerSetting(); };
         d.form13->form15 = create<TForm15>(d.form13->reading);
-        d.form13->form16 = create<TForm16>(*d.form13);
-        f.codeMemory.form17 = create<TForm17>(f.codeMemory);
-        f.codeMemory.form18 = create<TForm18>(f.codeMemory);
+        d.form13->form16 = create<TForm16>(d.form13->events);
+        d.form17 = create<TForm17>(f.codeMemory);
+        d.form18 = create<TForm18>(f.codeMemory);
         f.setDialogs(d);
     } catch (...) {
         deleteWindows();

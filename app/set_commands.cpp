@@ -7,6 +7,7 @@
 #include "records/set_tools.h"
 #include "ui/db_grid.h"
 #include "ui/db_navigator.h"
+#include "ui/hidden_while_walking.h"
 #include "core/operator.h"
 #include "ui/text_grid.h"
 
@@ -15,27 +16,6 @@
 #include <initializer_list>
 
 namespace {
-// Hides grids while a tool walks their table, so they are not repainted record
-// by record; they come back however the walk ends, an error included.
-class HiddenWhileWalking {
-public:
-    HiddenWhileWalking(std::initializer_list<QWidget *> widgets) : widgets_(widgets)
-    {
-        for (QWidget *w : widgets_)
-            w->hide();
-    }
-    ~HiddenWhileWalking()
-    {
-        for (QWidget *w : widgets_)
-            w->show();
-    }
-    HiddenWhileWalking(const HiddenWhileWalking &) = delete;
-    HiddenWhileWalking &operator=(const HiddenWhileWalking &) = delete;
-
-private:
-    QList<QWidget *> widgets_;
-};
-
 // "Potvrzení" (64) when nothing was found, else "Upozornění" (48).
 void tell(int count, const QString &none, const QString &found)
 {

@@ -1,5 +1,7 @@
 #include "core/handler.h"
 #include "app/tform1.h"
+#include "devices/code_memory/tform17.h"
+#include "devices/code_memory/tform18.h"
 #include "devices/code_memory/tform2.h"
 #include "devices/event_memory/tform12.h"
 #include "devices/event_memory/tform13.h"
@@ -513,6 +515,10 @@ void TForm1::Image3Click()
     dialogs_.form5->raise();
     dialogs_.form5->activateWindow();
 }
+
+void TForm1::Testrel1Click() { dialogs_.form18->Testrel1Click(); }
+
+void TForm1::V1Click() { dialogs_.form17->V1Click(); }
 
 void TForm1::ZapisTabulkyDoPameti1Click() { dialogs_.form2->ZapisTabulkyDoPameti1Click(); }
 

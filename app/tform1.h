@@ -30,6 +30,8 @@ class TForm11;
 class TForm12;
 class TForm13;
 class TForm14;
+class TForm17;
+class TForm18;
 
 // The windows the main window shows; created after it, in the start-up order.
 struct Dialogs {
@@ -44,6 +46,8 @@ struct Dialogs {
     TForm12 *form12 = nullptr;
     TForm13 *form13 = nullptr;
     TForm14 *form14 = nullptr;
+    TForm17 *form17 = nullptr;
+    TForm18 *form18 = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -95,8 +99,8 @@ public:
     void ZapisSOverenim1Click();
     void CteniTabulkyZpameti1Click();
     void DetekceSite1Click();
-    void Testrel1Click() { codeMemory.Testrel1Click(); }
-    void V1Click() { codeMemory.V1Click(); }
+    void Testrel1Click();
+    void V1Click();
     void CteniUdalostiClick();
     void NastaveniCasuClick();
     void AktivaceTAVOBClick();

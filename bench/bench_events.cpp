@@ -83,7 +83,7 @@ bool readOverPty()
         link.openPort();
         TForm13 form13(EventReadingContext{link, db, [] {}, [] { return QStringLiteral("TAVO-B"); }});
         TForm15 form15(form13.reading);
-        TForm16 form16(form13);
+        TForm16 form16(form13.events);
         form13.form15 = &form15;
         form13.form16 = &form16;
         form13.Image1Click();

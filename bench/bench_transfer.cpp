@@ -57,8 +57,10 @@ struct Bench {
         db.Table2.setTableName(QStringLiteral("DEMOosoby"));
         db.Table3.setTableName(QStringLiteral("DEMOzarizeni"));
         db.openTables();
-        cm.form3 = &form3;
-        cm.form4 = &form4;
+        cm.showConfiguration = [this](const QString &heading, const std::optional<DeviceConfig> &device) {
+            form3.showValues(heading, device);
+        };
+        cm.showDetected = [this] { form4.show(); };
         PortSettings s;
         s.port = pty;
         link.applySettings(s);

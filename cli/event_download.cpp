@@ -12,6 +12,7 @@
 #include "devices/event_memory/event_list.h"
 #include "devices/event_memory/requests.h"
 #include "records/database.h"
+#include "records/device_list.h"
 #include "records/table.h"
 
 #include <QDir>
@@ -117,10 +118,7 @@ void Session::fillSurnames()
         persons.setTableName(Database::personTableName(QStringLiteral("DEMO")));
         if (persons.exists()) {
             persons.open();
-            const int code = persons.fieldIndex(QStringLiteral("OS1")), surname = persons.fieldIndex(QStringLiteral("OS2"));
-            for (persons.first(); !persons.eof(); persons.next())
-                if (!surnames_.contains(persons.fieldText(code)))
-                    surnames_.insert(persons.fieldText(code), persons.fieldText(surname));
+            surnames_ = surnamesByCode(persons);
             persons.close();
         }
     }

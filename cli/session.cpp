@@ -10,6 +10,7 @@
 #include "devices/event_memory/setup_texts.h"
 #include "link/port_ini.h"
 #include "records/database.h"
+#include "records/device_list.h"
 #include "records/table.h"
 
 #include <QDir>
@@ -28,12 +29,6 @@ void reportToSession(const QString &message)
 {
     if (reporting)
         reporting->fail(message);
-}
-
-int listValue(const QString &text, int max, int fallback)
-{
-    const int v = deviceField(text);
-    return v >= 0 && v <= max ? v : fallback;
 }
 
 QString number(qint64 n) { return QString::number(n); }
@@ -55,7 +50,7 @@ QString withSeparator(const QString &folder)
     return f;
 }
 
-std::vector<ListedDevice> loadDeviceList(const QString &programFolder)
+std::vector<DeviceRow> loadDeviceList(const QString &programFolder)
 {
     Table t;
     t.setDatabaseFolder(programFolder);
@@ -63,15 +58,9 @@ std::vector<ListedDevice> loadDeviceList(const QString &programFolder)
     if (!t.exists())
         throw Error(QStringLiteral("Seznam zařízení ") + t.filePath() + QStringLiteral(" neexistuje"));
     t.open();
-    std::vector<ListedDevice> devices;
-    for (t.first(); !t.eof(); t.next()) {
-        ListedDevice d;
-        d.name = t.fieldText(1).isEmpty() ? QStringLiteral("Nepojmenováno") : t.fieldText(1);
-        d.address = listValue(t.fieldText(3), 255, 255);
-        d.relayTime = listValue(t.fieldText(4), 255, 5);
-        d.codeCount = listValue(t.fieldText(5), 510, 510);
-        devices.push_back(d);
-    }
+    std::vector<DeviceRow> devices;
+    for (t.first(); !t.eof(); t.next())
+        devices.push_back(deviceRow(t));
     t.close();
     return devices;
 }
@@ -179,7 +168,7 @@ void Session::chooseDevices()
     devices_ = loadDeviceList(folder_);
     if (o_.all)
         return;
-    for (const ListedDevice &d : devices_)
+    for (const DeviceRow &d : devices_)
         if (d.name == o_.device) {
             devices_ = {d};
             return;
@@ -187,7 +176,7 @@ void Session::chooseDevices()
     throw Error(QStringLiteral("Zařízení ") + o_.device + QStringLiteral(" není v seznamu zařízení"));
 }
 
-void Session::selectDevice(const ListedDevice &d) { setLinkConfig(link_, {d.address, d.relayTime, d.codeCount}); }
+void Session::selectDevice(const DeviceRow &d) { setLinkConfig(link_, {d.address, d.relayTime, d.codeCount}); }
 
 // One request, and waitMs later its reply read once.
 void Session::ask(const Request &request, int waitMs, std::function<void(const std::optional<Reply> &)> then)

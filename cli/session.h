@@ -12,6 +12,7 @@
 #include "devices/event_memory/jobs.h"
 #include "link/job.h"
 #include "link/link.h"
+#include "records/device_list.h"
 #include "records/working_set.h"
 
 #include <QDateTime>
@@ -22,16 +23,9 @@
 
 namespace cli {
 
-// A device of the device list, as the device selection takes it.
-struct ListedDevice {
-    QString name;
-    int address = 255;
-    int relayTime = 5;
-    int codeCount = 510;
-};
-
-// The devices of the program folder's device list (database DEMO).
-std::vector<ListedDevice> loadDeviceList(const QString &programFolder);
+// The devices of the program folder's device list (database DEMO), as the
+// device selection takes them.
+std::vector<DeviceRow> loadDeviceList(const QString &programFolder);
 
 // "folder/" for a folder given with or without its separator.
 QString withSeparator(const QString &folder);
@@ -59,8 +53,8 @@ private:
     void finish();
     void prepareLink();
     void chooseDevices();
-    void selectDevice(const ListedDevice &d);
-    const ListedDevice &device() const { return devices_[size_t(index_)]; }
+    void selectDevice(const DeviceRow &d);
+    const DeviceRow &device() const { return devices_[size_t(index_)]; }
     void deviceFailed(const QString &message, ExitCode kind = ExitFailure);
     void noteFailure(ExitCode kind);
     void jobFailed(Job::End end);
@@ -92,7 +86,7 @@ private:
     QTextStream &out_;
     QTextStream &err_;
     QString folder_;
-    std::vector<ListedDevice> devices_;
+    std::vector<DeviceRow> devices_;
     int index_ = 0;
     bool finished_ = false;
     ExitCode failure_ = ExitOk;  // the kind of the first failure

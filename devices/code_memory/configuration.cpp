@@ -3,15 +3,13 @@
 // configuration jobs; each reply is read once, 100 ms after the request.
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/requests.h"
-#include "devices/code_memory/tform3.h"
 #include "link/link.h"
 #include "link/link_claim.h"
 #include "records/database.h"
+#include "records/device_list.h"
 #include "core/error.h"
 #include "core/operator.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <algorithm>
 
 namespace {
@@ -42,10 +40,10 @@ void CodeMemory::configurationRead()
         tellOperationRunning();
 }
 
-void CodeMemory::configurationWrite(const QString &addressText, const QString &relayText, const QString &countText)
+bool CodeMemory::configurationWrite(const QString &addressText, const QString &relayText, const QString &countText)
 {
     if (!linkFree(link))
-        return;
+        return false;
     link.openPort();
     // All three are converted before any link value changes: a text that is
     // not a number leaves the link as it was.
@@ -55,20 +53,30 @@ void CodeMemory::configurationWrite(const QString &addressText, const QString &r
     configMode = ConfigMode::Write;
     if (!configWrite.start({inRange(address, 255, 255), inRange(relay, 255, 5), inRange(count, 511, 510)})) {
         tellOperationRunning();
-        return;
+        return false;
     }
-    form3->close();
+    return true;
 }
 
 void CodeMemory::Timer1Timer(const std::optional<Reply> &reply)
 {
     if (configMode == ConfigMode::Write)
         finishWrite(reply);
-    else
+    else if (showConfiguration)
         showConfiguration(QStringLiteral("Chystáte se konfigurovat zařízení ") + deviceName,
                           reply ? std::optional<DeviceConfig>(DeviceConfig{reply->r(0), reply->r(1),
                                                                            reply->r(2) * 16 + reply->r(3) / 16 - 1})
                                 : std::nullopt);
+}
+
+bool CodeMemory::prepareDeviceWindow()
+{
+    if (!linkFree(link))
+        return false;
+    selectDevice();
+    link.openPort();
+    link.receiveReset();
+    return true;
 }
 
 // The device answers a write from its new address (now the link's), echoing
@@ -100,25 +108,5 @@ void CodeMemory::storeConfiguration()
     Table &devices = db.Table3;
     if (devices.bookmark() != deviceRow)
         devices.gotoBookmark(deviceRow);
-    devices.edit();
-    devices.setFieldText(3, QString::number(link.currentAddress));
-    devices.setFieldText(4, QString::number(link.relayTime));
-    devices.setFieldText(5, QString::number(link.codeCount));
-    devices.post();
-}
-
-void CodeMemory::showConfiguration(const QString &heading, const std::optional<DeviceConfig> &device)
-{
-    TForm3 &f = *form3;
-    f.Label4->setText(heading);
-    f.Label4->adjustSize();
-    if (device) {
-        f.Edit1->setText(QString::number(device->address));
-        f.Edit2->setText(QString::number(device->relayTime));
-        f.Edit3->setText(QString::number(device->codeCount));
-    }
-    f.Edit4->setText(QString::number(link.currentAddress));
-    f.Edit5->setText(QString::number(link.relayTime));
-    f.Edit6->setText(QString::number(link.codeCount));
-    f.show();
+    storeDeviceConfig(devices, link.currentAddress, link.relayTime, link.codeCount);
 }

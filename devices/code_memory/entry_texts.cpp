@@ -38,11 +38,6 @@ std::array<quint8, 2> flagBytes(const QString &text)
     return out;
 }
 
-QString codeText(const quint8 *bytes)
-{
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(bytes), 8).toHex().toUpper());
-}
-
 QString flagText(quint8 first, quint8 second)
 {
     QString t;

@@ -2,6 +2,8 @@
 // How a code-memory entry travels: the working set's key code and flag texts
 // as request bytes, and the bytes a device returns as those texts again.
 
+#include "core/key_code.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <array>
@@ -15,8 +17,6 @@ std::array<quint8, 8> codeBytes(const QString &text);
 // Characters 1..8 are bits 0..7 of the first byte, 9..16 of the second.
 std::array<quint8, 2> flagBytes(const QString &text);
 
-// 8 bytes as 16 upper-case hex digits, the first byte first.
-QString codeText(const quint8 *bytes);
 // 2 flag bytes as 16 characters "1"/"0", bits 0..7 of the first byte first.
 QString flagText(quint8 first, quint8 second);
 

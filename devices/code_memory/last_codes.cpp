@@ -9,14 +9,10 @@
 
 // Refused, before the device selection changes the link, while another
 // operation holds the link.
-void CodeMemory::V1Click()
+void TForm17::V1Click()
 {
-    if (!linkFree(link))
-        return;
-    selectDevice();
-    link.openPort();
-    link.receiveReset();
-    form17->show();
+    if (cm_.prepareDeviceWindow())
+        show();
 }
 
 // The read holds the link from the request until its last read has run; a

@@ -18,14 +18,10 @@ constexpr quint8 HoldTime = 255;
 
 // Refused, before the device selection changes the link, while another
 // operation holds the link.
-void CodeMemory::Testrel1Click()
+void TForm18::Testrel1Click()
 {
-    if (!linkFree(link))
-        return;
-    selectDevice();
-    link.openPort();
-    link.receiveReset();
-    form18->show();
+    if (cm_.prepareDeviceWindow())
+        show();
 }
 
 void TForm18::RadioGroup1Click()

@@ -23,6 +23,10 @@ public:
     Timer &Timer1 = job.Timer1;  // the reply's first read (200 ms)
     Timer &Timer2 = job.Timer2;  // the reads while announced frames are on their way
 
+    // The main window's menu item: refused while another operation holds the
+    // link; otherwise the device is selected, the port opened, and the window
+    // shown (nothing is sent yet).
+    void V1Click();
     void Button1Click();
 
 private:

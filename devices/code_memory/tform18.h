@@ -40,6 +40,10 @@ public:
     void Edit1Change();
     void CSpinButton1UpClick();
     void CSpinButton1DownClick();
+    // The main window's menu item: refused while another operation holds the
+    // link; otherwise the device is selected, the port opened, and the window
+    // shown (nothing is sent yet).
+    void Testrel1Click();
     void Button1Click();
 
 private:

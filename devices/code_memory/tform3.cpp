@@ -1,5 +1,6 @@
 #include "core/handler.h"
 #include "devices/code_memory/tform3.h"
+#include "link/link.h"
 #include "devices/code_memory/code_memory.h"
 #include "core/error.h"
 #include "ui/controls.h"
@@ -75,8 +76,32 @@ void TForm3::createButtons()
     connectHandler(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
 }
 
-void TForm3::Button1Click() { cm_.configurationWrite(Edit1->text(), Edit2->text(), Edit3->text()); }
+void TForm3::Button1Click()
+{
+    if (cm_.configurationWrite(Edit1->text(), Edit2->text(), Edit3->text()))
+        close();
+}
 
-void TForm3::Button2Click() { cm_.configurationWrite(Edit4->text(), Edit5->text(), Edit6->text()); }
+void TForm3::Button2Click()
+{
+    if (cm_.configurationWrite(Edit4->text(), Edit5->text(), Edit6->text()))
+        close();
+}
+
+void TForm3::showValues(const QString &heading, const std::optional<DeviceConfig> &device)
+{
+    Label4->setText(heading);
+    Label4->adjustSize();
+    if (device) {
+        Edit1->setText(QString::number(device->address));
+        Edit2->setText(QString::number(device->relayTime));
+        Edit3->setText(QString::number(device->codeCount));
+    }
+    const Link &link = cm_.link;
+    Edit4->setText(QString::number(link.currentAddress));
+    Edit5->setText(QString::number(link.relayTime));
+    Edit6->setText(QString::number(link.codeCount));
+    show();
+}
 
 void TForm3::Button3Click() { close(); }

@@ -4,7 +4,10 @@
 // either column can be written into the device. Closing only hides the window,
 // so its fields keep their contents for the next showing.
 
+#include "devices/code_memory/jobs.h"
+
 #include <QWidget>
+#include <optional>
 
 class CodeMemory;
 class QLabel;
@@ -25,6 +28,9 @@ public:
     void Button2Click();
     // Hides; nothing is sent.
     void Button3Click();
+    // The heading, the device's configuration (none: the edits keep theirs)
+    // and the link's values, then shown.
+    void showValues(const QString &heading, const std::optional<DeviceConfig> &device);
 
 private:
     void createLabels();

@@ -4,6 +4,7 @@
 #include "records/database.h"
 #include "core/error.h"
 #include "core/operator.h"
+#include "ui/hidden_while_walking.h"
 #include "ui/text_grid.h"
 
 #include <QPushButton>
@@ -30,7 +31,10 @@ TForm4::TForm4(CodeMemory &cm, QList<QWidget *> deviceListViews, QWidget *parent
     : QWidget(parent, Qt::Window), cm_(cm), deviceListViews_(std::move(deviceListViews))
 {
     setWindowTitle(QStringLiteral("Detekovaná zařízení"));
-    StringGrid1 = new TextGrid(Columns, 1, 1, 1, this);
+    cm.detected.setFixed(1, 1);
+    for (int c = 0; c < Columns; ++c)
+        cm.detected.setCell(c, 0, QString::fromUtf8(Titles[c]));
+    StringGrid1 = new TextGrid(&cm.detected, this);
     StringGrid1->setGeometry(0, 0, 468, 297);
     StringGrid1->setColWidths(columnWidths(StringGrid1));
     StringGrid1->setRowHeights(18);
@@ -47,37 +51,10 @@ TForm4::TForm4(CodeMemory &cm, QList<QWidget *> deviceListViews, QWidget *parent
     resize(childrenRect().bottomRight().x() + 8, childrenRect().bottomRight().y() + 8);
 }
 
-void TForm4::startScan()
-{
-    StringGrid1->setRowCountAll(1);
-    for (int c = 0; c < Columns; ++c)
-        StringGrid1->setCell(c, 0, QString::fromUtf8(Titles[c]));
-    show();
-}
-
-void TForm4::addDevice(int order, int address, int relayTime, int codeCount)
-{
-    StringGrid1->setRowCountAll(order + 1);
-    const int values[] = {order, address, relayTime, codeCount};
-    for (int c = 0; c < 4; ++c)
-        StringGrid1->setCell(c, order, QString::number(values[c]));
-}
-
-void TForm4::setVersion(int order, int version) { StringGrid1->setCell(VersionCol, order, QString::number(version)); }
-
 // Appends the devices found to the device list; pressing again appends them again.
 void TForm4::Button2Click()
 {
-    for (QWidget *w : deviceListViews_)
-        w->hide();
-    struct ShowAgain {
-        const QList<QWidget *> &views;
-        ~ShowAgain()
-        {
-            for (QWidget *w : views)
-                w->show();
-        }
-    } showAgain{deviceListViews_};
+    const HiddenWhileWalking hidden(deviceListViews_);
     appendDevices();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// "Detekovaná zařízení": the devices a network scan found, one row each in the
-// order found. The operator may correct the cells, then append the rows to the
+// "Detekovaná zařízení": the devices a network scan found (the list the
+// code-memory state keeps), one row each in the order found. The operator may correct the cells, then append the rows to the
 // device list or make them the new device list.
 
 #include <QList>
@@ -21,11 +21,6 @@ public:
     QPushButton *Button2;  // "&Přidat tabulku do seznamu zařízení"
     QPushButton *Button3;  // "&Storno"
 
-    // Only the title row, and shown.
-    void startScan();
-    // Row `order` (1, 2, ...) for a device that answered the configuration read.
-    void addDevice(int order, int address, int relayTime, int codeCount);
-    void setVersion(int order, int version);
 
     void Button1Click();
     void Button2Click();

@@ -5,7 +5,7 @@
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/entry_texts.h"
 #include "devices/code_memory/tform2.h"
-#include "devices/code_memory/tform3.h"
+
 #include "link/link.h"
 #include "link/link_claim.h"
 #include "records/database.h"
@@ -205,7 +205,8 @@ void TForm2::readEnded(const CodeMemoryRead::Result &r)
 // The configuration window takes over as after a configuration read.
 void TForm2::showNewConfiguration()
 {
-    cm_.showConfiguration(QStringLiteral("Při čtení ze zařízení ") + cm_.deviceName
+    if (cm_.showConfiguration)
+        cm_.showConfiguration(QStringLiteral("Při čtení ze zařízení ") + cm_.deviceName
                               + QStringLiteral(" byly zjištěny nové hodnoty."),
                           *deviceConfig);
 }

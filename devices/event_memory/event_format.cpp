@@ -188,18 +188,13 @@ QString dateTimeText(const DateTimeTexts &t)
          + QLatin1Char(':') + t.minute + QLatin1Char(':') + t.second;
 }
 
-QString keyCodeText(const quint8 *bytes)
-{
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(bytes), 8).toHex().toUpper());
-}
-
 int recordPosition(quint8 byte8, quint8 byte9) { return byte8 * 16 + byte9 / 16; }
 
 QString positionText(int position) { return position == 0 ? unauthorizedText() : QString::number(position); }
 
 EventRecord decodeRecord(const quint8 *record, bool summerSetting)
 {
-    return {keyCodeText(record), recordPosition(record[8], record[9]), renderDateTime(record + 8, summerSetting)};
+    return {codeText(record), recordPosition(record[8], record[9]), renderDateTime(record + 8, summerSetting)};
 }
 
 } // namespace tavob

@@ -10,6 +10,8 @@
 // comes the one at 512 (events 1 .. 32). The device's own clock keeps standard
 // (winter) time; the program shows local time when the summer-time setting is on.
 
+#include "core/key_code.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <array>
@@ -143,8 +145,6 @@ struct EventRecord {
     bool authorized() const { return position != 0; }
 };
 
-// 8 bytes as 16 upper-case hex digits, the first byte first.
-QString keyCodeText(const quint8 *bytes);
 // The code's position from record bytes 8 and 9: byte 8 x 16 + (byte 9 div 16).
 int recordPosition(quint8 byte8, quint8 byte9);
 // The position as the event list shows it: decimal, or "nedef" for 0.

@@ -11,6 +11,7 @@
 #include "link/link.h"
 #include "link/link_claim.h"
 #include "records/database.h"
+#include "records/device_list.h"
 #include "core/operator.h"
 #include "ui/text_grid.h"
 
@@ -26,34 +27,11 @@ QString confirmation() { return QStringLiteral("Potvrzení"); }
 
 } // namespace
 
-// Each code's surname, from the person list's first record that holds it. The
-// list is read once for the whole fill; its current record and order stay.
-QHash<QString, QString> TForm13::surnamesByCode() const
-{
-    QHash<QString, QString> surnames;
-    QHash<QString, Table::Bookmark> from;
-    const Table &persons = ctx_.db.Table2;
-    if (!persons.active())
-        return surnames;
-    const int code = persons.fieldIndex(QStringLiteral("OS1")), surname = persons.fieldIndex(QStringLiteral("OS2"));
-    surnames.reserve(persons.recordCount());
-    for (int p = 0; p < persons.recordCount(); ++p) {
-        const QString c = persons.textAt(p, code);
-        const Table::Bookmark b = persons.bookmarkAt(p);
-        const auto it = from.constFind(c);
-        if (it != from.cend() && *it < b)
-            continue;
-        from.insert(c, b);
-        surnames.insert(c, persons.textAt(p, surname));
-    }
-    return surnames;
-}
-
 // After unknown codes the cursor stands on the code of the last one.
 void TForm13::Image2Click()
 {
     const int col = StringGrid1->col(), row = StringGrid1->row();
-    const QHash<QString, QString> surnames = surnamesByCode();
+    const QHash<QString, QString> surnames = ::surnamesByCode(ctx_.db.Table2);
     const SurnameFill fill = fillSurnames(events, readingCount(), [&surnames](const QString &code) {
         const auto it = surnames.constFind(code);
         return it == surnames.cend() ? std::nullopt : std::optional<QString>(*it);
@@ -92,7 +70,7 @@ void TForm13::Image3Click()
 {
     const qint32 rows = readingCount();
     if (rows > MaxSave)
-        form16->prepare();
+        form16->prepare(readingCount(), [this](int first, int last) { writeRows(first, last); });
     else if (rows >= 1)
         writeRows(1, rows);
 }

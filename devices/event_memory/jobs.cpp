@@ -244,7 +244,7 @@ void MemorySetup::tick()
     HeaderTexts t;
     if (l.decode()) {
         const auto r = [&l](int n) { return l.r(n); };
-        t = {keyCodeText(&l.frame[4]), QString::number(eventOfPointer(r(0), r(1), r(2), r(3))),
+        t = {codeText(&l.frame[4]), QString::number(eventOfPointer(r(0), r(1), r(2), r(3))),
              QString::number(eventOfPointer(r(4), r(5), r(6), r(7)))};
     }
     l.receiveReset();

@@ -54,7 +54,7 @@ QString driftText(std::optional<qint64> seconds);
 // The identification text as 8 bytes: upper-cased, filled with "0" at its end
 // to 16 characters, cut to 16; each pair of characters by the pair rule.
 // "12345" gives 12 34 50 00 00 00 00 00. (The bytes read back are shown as
-// a key code is: keyCodeText.)
+// a key code is: codeText.)
 std::array<quint8, 8> identificationBytes(const QString &text);
 
 // An event number to write: a whole number, 0 or more (4,000,000 and above are

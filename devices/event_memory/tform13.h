@@ -143,7 +143,6 @@ private:
     void readDate(qint64 n);
     qint32 editNumber(QLineEdit *edit) const;
     qint32 readingCount() const { return NextRow - 1; }
-    QHash<QString, QString> surnamesByCode() const;
     void moveStart(qint32 newFirst);
     void closeWithMessage(const QString &text);
 

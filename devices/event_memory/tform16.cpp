@@ -3,7 +3,7 @@
 #include "core/error.h"
 #include "core/handler.h"
 #include "devices/event_memory/event_list.h"
-#include "devices/event_memory/tform13.h"
+#include "core/text_table.h"
 #include "ui/controls.h"
 #include "core/operator.h"
 
@@ -13,10 +13,10 @@
 
 using namespace tavob;
 
-TForm16::TForm16(TForm13 &reading, QWidget *parent)
+TForm16::TForm16(const TextTable &events, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
-      reading_(reading)
+      events_(events)
 {
     setObjectName(QStringLiteral("Form16"));
     setWindowTitle(QStringLiteral("Uložit události"));
@@ -36,9 +36,11 @@ TForm16::TForm16(TForm13 &reading, QWidget *parent)
     connectHandler(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
-void TForm16::prepare()
+void TForm16::prepare(qint32 rowsRead, std::function<void(int firstRow, int lastRow)> save)
 {
-    const TextTable &list = reading_.events;
+    rowsRead_ = rowsRead;
+    save_ = std::move(save);
+    const TextTable &list = events_;
     Edit1->setText(list.cell(ColEvent, 1));
     Edit2->setText(list.cell(ColEvent, MaxSave));
     Edit3->setText(rowDateTimeText(list, 1));
@@ -56,7 +58,7 @@ void TForm16::designate(QLineEdit *e, QLineEdit *dateEdit, qint32 &row)
 {
     if (e->text().isEmpty())
         return;
-    const TextTable &list = reading_.events;
+    const TextTable &list = events_;
     row = rowOfEvent(strToInt(e->text()), strToInt(list.cell(ColEvent, 1)));
     dateEdit->setText(rowDateTimeText(list, row));
 }
@@ -71,7 +73,7 @@ void TForm16::refuse(QLineEdit *e, QLineEdit *dateEdit, const QString &text)
 // The piece must have been read, in reading order, and hold at most 10,000 rows.
 void TForm16::Button1Click()
 {
-    const qint32 rows = reading_.NextRow - 1;
+    const qint32 rows = rowsRead_;
     const QString notRead = QStringLiteral("Událost nebyla načtena ze zařízení.");
     if (SaveFirstRow > rows)
         refuse(Edit1, Edit3, notRead);
@@ -82,7 +84,8 @@ void TForm16::Button1Click()
     else if (SaveLastRow - SaveFirstRow + 1 > MaxSave)
         refuse(Edit2, Edit4, QStringLiteral("Najednou lze uložit maximálně 10 000 událostí."));
     else {
-        reading_.writeRows(SaveFirstRow, SaveLastRow);
+        if (save_)
+            save_(SaveFirstRow, SaveLastRow);
         close();
     }
 }

@@ -5,15 +5,17 @@
 // Created once; the two rows it designates stay between uses.
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TForm13;
+class TextTable;
 
 class TForm16 : public QWidget {
 public:
-    explicit TForm16(TForm13 &reading, QWidget *parent = nullptr);
+    // The event list it designates rows of; the reading window owns it.
+    explicit TForm16(const TextTable &events, QWidget *parent = nullptr);
 
     QLabel *Label1, *Label2, *Label3;
     QLineEdit *Edit1, *Edit2;  // first and last event to save
@@ -23,8 +25,9 @@ public:
     qint32 SaveFirstRow = 0;
     qint32 SaveLastRow = 0;
 
-    // Rows 1 and 10,000 of a long list designated, then shown.
-    void prepare();
+    // Rows 1 and 10,000 of a long list of `rowsRead` rows designated, then
+    // shown; "&OK" hands a sound piece to `save`.
+    void prepare(qint32 rowsRead, std::function<void(int firstRow, int lastRow)> save);
     void Edit1Change();
     void Edit2Change();
     void Button1Click();
@@ -33,5 +36,7 @@ private:
     void designate(QLineEdit *edit, QLineEdit *dateEdit, qint32 &row);
     void refuse(QLineEdit *edit, QLineEdit *dateEdit, const QString &text);
 
-    TForm13 &reading_;
+    const TextTable &events_;
+    qint32 rowsRead_ = 0;
+    std::function<void(int, int)> save_;
 };

@@ -361,7 +361,7 @@ private slots:
         QVERIFY(form1()->width() <= 1366 && form1()->height() <= 768 - 40);
 
         TextGrid *scan = form4()->StringGrid1;
-        form4()->startScan();
+        form1()->codeMemory.startDetected();
         for (int c = 0; c < scan->colCount(); ++c)
             QVERIFY2(scan->columnWidth(c) >= least(scan, scan->cell(c, 0)), qPrintable(scan->cell(c, 0)));
         form4()->hide();
