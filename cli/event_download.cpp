@@ -7,10 +7,8 @@
 #include "cli/session.h"
 
 #include "core/error.h"
-#include "devices/code_memory/requests.h"
 #include "devices/event_memory/event_format.h"
 #include "devices/event_memory/event_list.h"
-#include "devices/event_memory/requests.h"
 #include "records/database.h"
 #include "records/device_list.h"
 #include "records/table.h"
@@ -25,8 +23,6 @@ namespace cli {
 using namespace tavob;
 
 namespace {
-constexpr int RangeWaitMs = 200;
-
 QString number(qint64 n) { return QString::number(n); }
 } // namespace
 
@@ -45,7 +41,7 @@ void Session::eventsRange(const std::optional<EventRangeValue> &range)
     if (finished_)
         return;
     if (!range)
-        return ask(tavoM::readConfiguration(), RangeWaitMs, [this](const std::optional<Reply> &r) { notTavoB(bool(r)); });
+        return askKind();
     deviceFirst_ = range->first;
     deviceLast_ = range->last;
     // The windows' refusal of a memory never set up.

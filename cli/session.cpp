@@ -3,10 +3,8 @@
 #include "core/error.h"
 #include "devices/code_memory/code_memory.h"
 #include "devices/code_memory/entry_texts.h"
-#include "devices/code_memory/requests.h"
 #include "devices/event_memory/event_format.h"
 #include "devices/event_memory/event_list.h"
-#include "devices/event_memory/requests.h"
 #include "devices/event_memory/setup_texts.h"
 #include "link/port_ini.h"
 #include "records/database.h"
@@ -20,7 +18,6 @@
 namespace cli {
 
 namespace {
-constexpr int ClockWaitMs = 200;     // a clock or configuration reply
 const QString DatabaseName = QStringLiteral("DEMO");
 
 // The session whose messages the timers' error guard reports.
@@ -66,11 +63,17 @@ std::vector<DeviceRow> loadDeviceList(const QString &programFolder)
 }
 
 Session::Session(Link &link, Options options, QTextStream &out, QTextStream &err)
-    : link_(link), o_(std::move(options)), out_(out), err_(err), query_(link), scan_(link), read_(link),
-      write_(link), range_(link), reading_(link), events_(tavob::EventColumns)
+    : link_(link), o_(std::move(options)), out_(out), err_(err), config_(link), scan_(link), read_(link),
+      write_(link), range_(link), reading_(link), clock_(link), events_(tavob::EventColumns)
 {
     reporting = this;
     setErrorReporter(reportToSession);
+    config_.onEnd = [this](const ConfigurationRead::Result &r) {
+        step([&] {
+            if (!finished_ && r.end != Job::End::PortError)
+                notTavoB(r.end == Job::End::Done);
+        });
+    };
     scan_.onEnd = [this](const NetworkScan::Result &r) { step([&] { scanEnded(r); }); };
     read_.onEnd = [this](const CodeMemoryRead::Result &r) { step([&] { readEnded(r); }); };
     write_.onConfigured = [this](const std::optional<Reply> &) {
@@ -178,16 +181,9 @@ void Session::chooseDevices()
 
 void Session::selectDevice(const DeviceRow &d) { setLinkConfig(link_, {d.address, d.relayTime, d.codeCount}); }
 
-// One request, and waitMs later its reply read once.
-void Session::ask(const Request &request, int waitMs, std::function<void(const std::optional<Reply> &)> then)
-{
-    query_.ask(request, waitMs, [this, then = std::move(then)](const std::optional<Reply> &reply) {
-        step([&] {
-            if (!finished_)
-                then(reply);
-        });
-    });
-}
+// A reader that left a TAVO-B request unanswered is asked for its
+// configuration: a TAVO-M answers it.
+void Session::askKind() { config_.start(device().address); }
 
 void Session::noteFailure(ExitCode kind)
 {
@@ -241,28 +237,34 @@ void Session::clockNext()
     if (index_ >= int(devices_.size()))
         return finish();
     selectDevice(device());
-    sentAt_ = wallNow();
+    const auto then = [this](void (Session::*next)(const std::optional<Reply> &)) {
+        return [this, next](const std::optional<Reply> &r) { step([&] { (this->*next)(r); }); };
+    };
     if (o_.command == QLatin1String("set-clock")) {
-        const tavob::ClockBytes time = tavob::clockWriteBytes(tavob::pcTimeText(sentAt_), true);
-        return ask(tavoB::writeClock(time), ClockWaitMs, [this](const std::optional<Reply> &r) { clockWritten(r); });
+        const tavob::ClockBytes time = tavob::clockWriteBytes(tavob::pcTimeText(wallNow()), true);
+        clock_.write(time, then(&Session::clockWritten));
+        return;
     }
-    ask(tavoB::readClock(), ClockWaitMs, [this](const std::optional<Reply> &r) { clockRead(r); });
+    clock_.read(then(&Session::clockRead));
 }
 
 void Session::clockWritten(const std::optional<Reply> &reply)
 {
+    if (finished_)
+        return;
     if (!reply)
-        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](const std::optional<Reply> &r) { notTavoB(bool(r)); });
-    sentAt_ = wallNow();
-    ask(tavoB::readClock(), ClockWaitMs, [this](const std::optional<Reply> &r) { clockRead(r); });
+        return askKind();
+    clock_.read([this](const std::optional<Reply> &r) { step([&] { clockRead(r); }); });
 }
 
 void Session::clockRead(const std::optional<Reply> &reply)
 {
+    if (finished_)
+        return;
     if (!reply)
-        return ask(tavoM::readConfiguration(), ClockWaitMs, [this](const std::optional<Reply> &r) { notTavoB(bool(r)); });
+        return askKind();
     const tavob::DateTimeTexts t = tavob::renderDateTime(reply->data(), true);
-    const std::optional<qint64> drift = tavob::clockDrift(t, sentAt_);
+    const std::optional<qint64> drift = tavob::clockDrift(t, clock_.sentAt());
     out_ << device().name << QStringLiteral(": ") << tavob::dateTimeText(t) << QStringLiteral("  ")
          << tavob::driftText(drift) << Qt::endl;
     if (!drift) {

@@ -49,7 +49,7 @@ public:
 
 private:
     template <class F> void step(F body);
-    void ask(const Request &request, int waitMs, std::function<void(const std::optional<Reply> &)> then);
+    void askKind();
     void finish();
     void prepareLink();
     void chooseDevices();
@@ -93,14 +93,14 @@ private:
     int exitCode_ = ExitOk;
 
     // The device jobs the commands drive.
-    Query query_;
+    ConfigurationRead config_;
     NetworkScan scan_;
     CodeMemoryRead read_;
     WorkingSetWrite write_;
     EventRange range_;
     EventReading reading_;
+    DeviceClock clock_;
 
-    QDateTime sentAt_;  // clock: the PC's time of the request
     WorkingSet set_;    // what is written, or the set the read fills
 
     // events: the reader's range, the piece being read and what the run has read.

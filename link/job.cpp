@@ -71,25 +71,3 @@ void Inquiry::tick()
     if (then_)
         std::exchange(then_, nullptr)(reply);
 }
-
-Query::Query(Link &link) : Job(link), exchange(link, this, [this] { aborted(); }) {}
-
-bool Query::ask(const Request &request, int waitMs, Inquiry::Then then)
-{
-    if (!claim())
-        return false;
-    step([&] {
-        exchange.ask(request, waitMs, [this, then = std::move(then)](const std::optional<Reply> &reply) {
-            release();
-            then(reply);
-        });
-    });
-    return true;
-}
-
-void Query::aborted()
-{
-    exchange.cancel();
-    if (onPortError)
-        onPortError();
-}

@@ -116,21 +116,3 @@ private:
     Then then_;
 };
 
-// One request and its reply as a job of its own: the link is held from the
-// request until the reply has been read (tavo-cli's clock and device-kind
-// questions).
-class Query : public Job {
-public:
-    explicit Query(Link &link);
-    Inquiry exchange;
-    // An error of the port ended the query.
-    std::function<void()> onPortError;
-
-    // False, nothing sent, while another operation holds the link; the link
-    // is free again when `then` runs.
-    bool ask(const Request &request, int waitMs, Inquiry::Then then);
-
-private:
-    void aborted() override;
-};
-

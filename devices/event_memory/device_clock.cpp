@@ -7,7 +7,6 @@
 // its tick skips (asking nothing, reading nothing) while another device
 // operation holds the link. When the line was used by another operation since
 // the clock's request, its reply is gone: the tick shows nothing and asks anew.
-#include "devices/event_memory/requests.h"
 #include "devices/event_memory/setup_texts.h"
 #include "devices/event_memory/tform14.h"
 #include "link/link.h"
@@ -18,10 +17,6 @@
 
 using namespace tavob;
 
-namespace {
-constexpr int ReadBytes = 20;
-} // namespace
-
 // Refused, before the device selection changes the link, while another
 // operation holds the link.
 void TForm14::NastaveniCasuClick()
@@ -30,7 +25,7 @@ void TForm14::NastaveniCasuClick()
         return;
     selectDevice_();
     link_.openPort();
-    send(tavoB::readClock());
+    clock_.sendRead();
     Timer1.setEnabled(true);
     show();
 }
@@ -44,13 +39,10 @@ void TForm14::Timer1Timer()
         Timer1.setEnabled(true);
         return;
     }
-    if (lastRequestIsOurs()) {
-        link_.poll(ReadBytes);
-        if (link_.decode())
-            showDeviceTime();
-    }
+    if (const std::optional<Reply> answer = clock_.takeAnswer())
+        showDeviceTime(*answer);
     Edit1->setText(pcTimeText(pc));
-    send(tavoB::readClock());
+    clock_.sendRead();
     Timer1.setEnabled(true);
 }
 
@@ -69,33 +61,14 @@ void TForm14::FormClose() { Timer1.setEnabled(false); }
 // Each request takes the link only while it is sent.
 bool TForm14::claim() { return linkFree(link_); }
 
-void TForm14::send(const Request &request)
-{
-    if (!sender_.run(request))
-        return;
-    sent_ = request;
-    sentAt_ = wallNow();
-}
-
-// The request area of the frame buffer still holds the clock's request.
-bool TForm14::lastRequestIsOurs() const
-{
-    if (link_.frame[Link::RequestAt + 1] != sent_.command)
-        return false;
-    for (int i = 0; i < sent_.data.size(); ++i)
-        if (link_.frame[size_t(Link::RequestAt + 2 + i)] != quint8(sent_.data[i]))
-            return false;
-    return true;
-}
-
 // R0..R7 of the reply are the clock's 8 bytes. The device read its clock
 // when the request reached it, a few milliseconds after it was sent: the drift
 // is measured against the PC's time of the request, not of the tick.
-void TForm14::showDeviceTime()
+void TForm14::showDeviceTime(const Reply &answer)
 {
-    const DateTimeTexts t = renderDateTime(&link_.frame[4], summerSetting());
+    const DateTimeTexts t = renderDateTime(answer.data(), summerSetting());
     Edit3->setText(dateTimeText(t));
-    Label4->setText(driftText(clockDrift(t, sentAt_)));
+    Label4->setText(driftText(clockDrift(t, clock_.sentAt())));
 }
 
 // A refused write changes nothing. A text the summer-time conversion cannot
@@ -107,6 +80,6 @@ void TForm14::write(const QString &text)
         return;
     Timer1.setEnabled(false);
     const ClockBytes time = clockWriteBytes(text, summerSetting());
-    send(tavoB::writeClock(time));
+    clock_.sendWrite(time);
     Timer1.setEnabled(true);
 }

@@ -261,16 +261,74 @@ void MemorySetup::tick()
     Timer1.setEnabled(true);
 }
 
-// --- one request
+// --- the clock
 
-bool SendOnce::run(const Request &request)
+DeviceClock::DeviceClock(Link &link) : Job(link), answer(link, this, [this] { aborted(); }) {}
+
+bool DeviceClock::sendRead() { return sendOnce(tavoB::readClock()); }
+
+bool DeviceClock::sendWrite(const std::array<quint8, 6> &yearToSecond)
+{
+    return sendOnce(tavoB::writeClock(yearToSecond));
+}
+
+bool DeviceClock::sendOnce(const Request &request)
 {
     if (!claim())
         return false;
     step([&] {
         link().receiveReset();
         send(request);
+        sent_ = request;
+        sentAt_ = wallNow();
     });
     release();
+    return true;
+}
+
+// The request area of the frame buffer still holds the clock's request.
+bool DeviceClock::lastRequestIsOurs() const
+{
+    const Link &l = link();
+    if (l.frame[Link::RequestAt + 1] != sent_.command)
+        return false;
+    for (int i = 0; i < sent_.data.size(); ++i)
+        if (l.frame[size_t(Link::RequestAt + 2 + i)] != quint8(sent_.data[i]))
+            return false;
+    return true;
+}
+
+std::optional<Reply> DeviceClock::takeAnswer()
+{
+    if (!lastRequestIsOurs())
+        return std::nullopt;
+    Link &l = link();
+    l.poll(Inquiry::ReplyBytes);
+    if (!l.decode())
+        return std::nullopt;
+    Reply r;
+    std::copy_n(l.frame.begin(), Link::ReplySize, r.frame.begin());
+    return r;
+}
+
+bool DeviceClock::read(Inquiry::Then then) { return ask(tavoB::readClock(), std::move(then)); }
+
+bool DeviceClock::write(const std::array<quint8, 6> &yearToSecond, Inquiry::Then then)
+{
+    return ask(tavoB::writeClock(yearToSecond), std::move(then));
+}
+
+bool DeviceClock::ask(const Request &request, Inquiry::Then then)
+{
+    if (!claim())
+        return false;
+    step([&] {
+        sentAt_ = wallNow();
+        sent_ = request;
+        answer.ask(request, ReplyWaitMs, [this, then = std::move(then)](const std::optional<Reply> &reply) {
+            release();
+            then(reply);
+        });
+    });
     return true;
 }

@@ -129,10 +129,39 @@ private:
     void tick();
 };
 
-// One request that takes the link only while it is sent (the clock window's
-// polling); false, nothing sent, while another operation holds the link.
-class SendOnce : public Job {
+// The reader's clock: command 146 reads it (R0..R7 the clock's 8 bytes),
+// 148 sets it. The clock window polls: each request takes the link only while
+// it is sent, and the next tick takes the answer unless the line was used
+// since. tavo-cli asks: the link is held from the request until its answer
+// has been read.
+class DeviceClock : public Job {
 public:
-    explicit SendOnce(Link &link) : Job(link) {}
-    bool run(const Request &request);
+    static constexpr int ReplyWaitMs = 200;
+
+    explicit DeviceClock(Link &link);
+    Inquiry answer;
+
+    // --- polled: false, nothing sent, while another operation holds the link.
+    bool sendRead();
+    bool sendWrite(const std::array<quint8, 6> &yearToSecond);
+    // The answer to the request sent last, read now; none when it did not
+    // come, or when another operation's request has gone out since.
+    std::optional<Reply> takeAnswer();
+
+    // --- asked: `then` gets the answer ReplyWaitMs after the request.
+    bool read(Inquiry::Then then);
+    bool write(const std::array<quint8, 6> &yearToSecond, Inquiry::Then then);
+
+    // The PC's time when the last request was sent: the device read its clock
+    // when the request reached it, a few milliseconds later.
+    QDateTime sentAt() const { return sentAt_; }
+
+private:
+    bool sendOnce(const Request &request);
+    bool ask(const Request &request, Inquiry::Then then);
+    bool lastRequestIsOurs() const;
+    void aborted() override { answer.cancel(); }
+
+    Request sent_;
+    QDateTime sentAt_;
 };

@@ -11,7 +11,7 @@
 
 
 TForm14::TForm14(Link &link, std::function<void()> selectDevice, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), link_(link), sender_(link),
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), link_(link), clock_(link),
       selectDevice_(std::move(selectDevice))
 {
     setObjectName(QStringLiteral("Form14"));

@@ -55,14 +55,10 @@ protected:
 private:
     void createControls();
     bool claim();
-    void send(const Request &request);
-    bool lastRequestIsOurs() const;
-    void showDeviceTime();
+    void showDeviceTime(const Reply &answer);
     void write(const QString &text);
 
     Link &link_;
-    SendOnce sender_;  // each request takes the link only while it is sent
+    DeviceClock clock_;
     std::function<void()> selectDevice_;
-    Request sent_;      // the clock's request last sent
-    QDateTime sentAt_;  // the PC's time when it was sent
 };
