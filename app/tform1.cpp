@@ -259,11 +259,17 @@ TForm1::TForm1(const QString &exePath, std::unique_ptr<SerialPort> port, QWidget
     db.Table3.setTableName(QStringLiteral("DEMOzarizeni"));
     for (Table *t : {&db.Table1, &db.Table2, &db.Table3})
         t->setDatabaseFolder(db.databaseFolder);
-    db.headingRefresh = [this] { headingRefresh(); };
     db.reportSaveFailure = [this](const QString &f, const QString &r) { reportSaveFailure(f, r); };
     buildControls();
     buildMenu();
     bindSetTools();
+    // A table opened or switched shows the operator's headings, and the
+    // archive set's name above its grid.
+    for (Table *t : {&db.Table1, &db.Table2, &db.Table3})
+        headingSubscriptions_ << t->subscribe([this, t](DataSet::Change c) {
+            if (c == DataSet::Change::Structure && t->active())
+                headingRefresh();
+        });
     db.CheckBox1 = {[this] { return CheckBox1->isChecked(); }, [this](bool on) { CheckBox1->setChecked(on); }};
     exchange.DBGrid1 = DBGrid1;
     exchange.DBGrid2 = DBGrid2;
@@ -274,6 +280,9 @@ TForm1::TForm1(const QString &exePath, std::unique_ptr<SerialPort> port, QWidget
 
 TForm1::~TForm1()
 {
+    const QList<Table *> tables{&db.Table1, &db.Table2, &db.Table3};
+    for (int i = 0; i < headingSubscriptions_.size(); ++i)
+        tables[i]->unsubscribe(headingSubscriptions_[i]);
     // The views go before the tables they show.
     for (DBGrid *g : {DBGrid1, DBGrid2, DBGrid3})
         g->setTable(nullptr);
@@ -416,6 +425,14 @@ void TForm1::afterLogin()
 
 void TForm1::headingRefresh()
 {
+    // Setting a table's labels tells its views of a change of structure too.
+    if (refreshingHeadings_)
+        return;
+    refreshingHeadings_ = true;
+    const struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{refreshingHeadings_};
     for (int c = 0; c < 4; ++c)
         db.workingSet.setCell(c, 0, headings.at(c, 0));
     const QList<Table *> tables{&db.Table1, &db.Table2, &db.Table3};

@@ -149,6 +149,9 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
+    QList<int> headingSubscriptions_;
+    bool refreshingHeadings_ = false;
+
     void buildControls();
     void buildMenu();
     void bindSetTools();

@@ -138,14 +138,6 @@ void Exchange::replacingImport(int k, Table &t, const QString &question)
 {
     if (op().messageBox(QStringLiteral("Dotaz"), question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    struct Refresh {
-        Database &db;
-        ~Refresh()
-        {
-            if (db.headingRefresh)
-                db.headingRefresh();
-        }
-    } refresh{db};
     const QString file = OpenDialog1();
     if (file.isEmpty())
         return;

@@ -123,8 +123,6 @@ void Database::emptyTable(Table &t)
     t.close();
     t.setExclusive(false);
     t.open();
-    if (headingRefresh)
-        headingRefresh();
 }
 
 void Database::emptyArchive()
@@ -138,8 +136,6 @@ void Database::emptyArchive()
         Table1.post();
         Table1.next();
     }
-    if (headingRefresh)
-        headingRefresh();
 }
 
 void Database::renameLists(const QString &name)
@@ -166,8 +162,6 @@ void Database::SaveDatabaseAs(const QString &name)
         if (op().messageBox(QStringLiteral("Dotaz"), q, MB_YESNO | MB_ICONQUESTION) != IDYES) {
             renameLists(current);
             openLists();
-            if (headingRefresh)
-                headingRefresh();
             return;
         }
     }
@@ -182,10 +176,8 @@ void Database::SaveDatabaseAs(const QString &name)
     Table2.close();
     Table3.close();
     renameLists(name);
-    openLists();
     databaseName = name;
-    if (headingRefresh)
-        headingRefresh();
+    openLists();
 }
 
 void Database::LoadDatabase(const QString &name)
@@ -204,6 +196,4 @@ void Database::LoadDatabase(const QString &name)
     }
     loadWorkingSet(databaseName);
     openLists();
-    if (headingRefresh)
-        headingRefresh();
 }

@@ -36,7 +36,6 @@ public:
         std::function<bool()> isOn;
         std::function<void(bool)> turn;
     } CheckBox1;
-    std::function<void()> headingRefresh;
     // Shows the warning when the working set cannot be saved.
     std::function<void(const QString &file, const QString &reason)> reportSaveFailure;
 

@@ -97,8 +97,6 @@ void CodeMemory::finishWrite(const std::optional<Reply> &reply)
                             + QStringLiteral(" nebyla úspěšná. Proveďte detekci sítě nebo opakujte konfiguraci."),
                         MB_OK | MB_ICONEXCLAMATION);
     }
-    if (db.headingRefresh)
-        db.headingRefresh();
 }
 
 // The new configuration goes into the row of the device it was written to,

@@ -28,6 +28,4 @@ void CodeMemory::selectDevice()
         }
     }
     db.Table1.open();
-    if (db.headingRefresh)
-        db.headingRefresh();
 }

@@ -81,6 +81,4 @@ void TForm4::Button1Click()
         return;
     cm_.db.emptyTable(cm_.db.Table3);
     Button2Click();
-    if (cm_.db.headingRefresh)
-        cm_.db.headingRefresh();
 }

@@ -28,7 +28,12 @@ private slots:
         db->databaseName = QStringLiteral("DEMO");
         grid = &db->workingSet;
         db->CheckBox1 = {[this] { return box->isChecked(); }, [this](bool on) { box->setChecked(on); }};
-        db->headingRefresh = [this] { ++refreshes; };
+        // The main window refreshes its headings when a table opens or switches.
+        for (Table *t : {&db->Table1, &db->Table2, &db->Table3})
+            t->subscribe([this, t](DataSet::Change c) {
+                if (c == DataSet::Change::Structure && t->active())
+                    ++refreshes;
+            });
         QObject::connect(box.get(), &QCheckBox::toggled, [this](bool on) {
             db->Table2.setIndexFieldNames(on ? QStringLiteral("OS2") : QStringLiteral("OS1"));
         });
