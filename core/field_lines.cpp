@@ -3,32 +3,46 @@
 
 #include <QSaveFile>
 
+namespace {
+QStringList splitFields(QStringView line)
+{
+    QStringList fields;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= line.size(); ++i) {
+        if (i == line.size() || line[i] == u';') {
+            fields.append(line.mid(start, i - start).toString());
+            start = i + 1;
+        }
+    }
+    return fields;
+}
+} // namespace
+
+void forEachFieldLine(QStringView all, int maxLines, const std::function<void(int n, const QStringList &fields)> &line)
+{
+    int n = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < all.size() && n < maxLines; ++i) {
+        const QChar c = all[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        line(n++, splitFields(all.mid(start, i - start)));
+        if (c == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (n < maxLines && start < all.size())
+        line(n, splitFields(all.mid(start)));
+}
+
 void readFieldLines(const QByteArray &bytes, int maxRows,
                     const std::function<void(int row, int col, const QString &text)> &store)
 {
-    int row = 0, col = 0;
-    QByteArray text;
-    auto field = [&] {
-        store(row, col, fromCp1250(text));
-        text.clear();
-    };
-    for (qsizetype i = 0; i < bytes.size() && row < maxRows; ++i) {
-        const char b = bytes[i];
-        if (b == ';') {
-            field();
-            ++col;
-        } else if (b == '\r' || b == '\n') {
-            field();
-            col = 0;
-            ++row;
-            if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            text.append(b);
-        }
-    }
-    if (row < maxRows && (!text.isEmpty() || col > 0))
-        field();
+    const QString text = fromCp1250(bytes);
+    forEachFieldLine(text, maxRows, [&store](int row, const QStringList &fields) {
+        for (int col = 0; col < fields.size(); ++col)
+            store(row, col, fields[col]);
+    });
 }
 
 void appendFieldLine(QByteArray &out, const QStringList &fields)

@@ -6,10 +6,16 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <functional>
 
-// Calls store(row, col, text) for every field of the first maxRows lines.
-// A line ends at CR LF, LF or CR alone; a last line without its end counts.
+// Calls line(n, fields) for each of the first maxLines lines of the text, n
+// from 0. A line ends at CR LF, LF or CR alone; a last line without its end
+// counts when it holds anything.
+void forEachFieldLine(QStringView text, int maxLines, const std::function<void(int n, const QStringList &fields)> &line);
+
+// Calls store(row, col, text) for every field of the first maxRows lines of
+// Windows-1250 bytes, the lines as above.
 void readFieldLines(const QByteArray &bytes, int maxRows,
                     const std::function<void(int row, int col, const QString &text)> &store);
 

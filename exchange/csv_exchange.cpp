@@ -5,22 +5,10 @@
 #include "records/table.h"
 
 #include <QStringView>
+#include <limits>
 
 namespace {
 const QByteArray Utf8Mark("\xEF\xBB\xBF");
-
-QStringList splitFields(QStringView line)
-{
-    QStringList fields;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= line.size(); ++i) {
-        if (i == line.size() || line[i] == u';') {
-            fields.append(line.mid(start, i - start).toString());
-            start = i + 1;
-        }
-    }
-    return fields;
-}
 } // namespace
 
 QString exchangeText(const QByteArray &bytes)
@@ -33,20 +21,7 @@ QString exchangeText(const QByteArray &bytes)
 void forEachExchangeLine(const QByteArray &bytes, const std::function<void(int n, const QStringList &fields)> &line)
 {
     const QString text = exchangeText(bytes);
-    const QStringView all(text);
-    int n = 0;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        const QChar c = all[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        line(n++, splitFields(all.mid(start, i - start)));
-        if (c == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < all.size())
-        line(n, splitFields(all.mid(start)));
+    forEachFieldLine(text, std::numeric_limits<int>::max(), line);
 }
 
 QStringList recordValues(const QStringList &fields, int fieldCount)

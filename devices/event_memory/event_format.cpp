@@ -182,10 +182,16 @@ DateTimeTexts renderDateTime(const quint8 *half, bool summerSetting)
     return t;
 }
 
+QString dateTimeText(const QString &day, const QString &month, const QString &fullYear, const QString &hour,
+                     const QString &minute, const QString &second)
+{
+    return day + QLatin1Char('.') + month + QLatin1Char('.') + fullYear + QLatin1String("   ") + hour + QLatin1Char(':')
+        + minute + QLatin1Char(':') + second;
+}
+
 QString dateTimeText(const DateTimeTexts &t)
 {
-    return t.day + QLatin1Char('.') + t.month + QLatin1String(".20") + t.year + QLatin1String("   ") + t.hour
-         + QLatin1Char(':') + t.minute + QLatin1Char(':') + t.second;
+    return dateTimeText(t.day, t.month, QLatin1String("20") + t.year, t.hour, t.minute, t.second);
 }
 
 int recordPosition(quint8 byte8, quint8 byte9) { return byte8 * 16 + byte9 / 16; }

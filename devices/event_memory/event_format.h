@@ -129,6 +129,9 @@ struct DateTimeTexts {
 DateTimeTexts renderDateTime(const quint8 *half, bool summerSetting);
 // "05.03.2007   14:07:09": day.month.20year, three spaces, hour:minute:second.
 QString dateTimeText(const DateTimeTexts &t);
+// The same of texts as they stand, the year in full (an event list's row).
+QString dateTimeText(const QString &day, const QString &month, const QString &fullYear, const QString &hour,
+                     const QString &minute, const QString &second);
 
 // --- The event record ---
 

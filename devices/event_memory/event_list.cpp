@@ -41,9 +41,8 @@ bool isNoCode(const QString &code)
 
 QString rowDateTimeText(const TextTable &list, int row)
 {
-    return list.cell(ColDay, row) + QLatin1Char('.') + list.cell(ColMonth, row) + QLatin1Char('.')
-        + list.cell(ColYear, row) + QStringLiteral("   ") + list.cell(ColHour, row) + QLatin1Char(':')
-        + list.cell(ColMinute, row) + QLatin1Char(':') + list.cell(ColSecond, row);
+    return dateTimeText(list.cell(ColDay, row), list.cell(ColMonth, row), list.cell(ColYear, row),
+                        list.cell(ColHour, row), list.cell(ColMinute, row), list.cell(ColSecond, row));
 }
 
 ReadRange readRange(int mode, qint64 n, qint64 from, qint64 to, qint32 deviceFirst, qint32 deviceLast)
