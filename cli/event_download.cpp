@@ -187,7 +187,7 @@ void Session::startMoved(EventRange::MoveOutcome outcome)
         out_ << device().name << QStringLiteral(": začátek přesunut na ")
              << nextEvent(marks_.value(device().name).lastEvent) << Qt::endl;
     else if (outcome == EventRange::MoveOutcome::NoAnswer)
-        deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
+        deviceFailed(noAnswerText(), ExitNoAnswer);
     else
         deviceFailed(*rangeProblem({1, -1}));
     ++index_;

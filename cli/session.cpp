@@ -203,7 +203,7 @@ void Session::deviceFailed(const QString &message, ExitCode kind)
 void Session::jobFailed(Job::End end)
 {
     if (end == Job::End::NoAnswer)
-        deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
+        deviceFailed(noAnswerText(), ExitNoAnswer);
     else
         deviceFailed(QStringLiteral("Přenos nebyl dokončen."), end == Job::End::PortError ? ExitPort : ExitFailure);
 }
@@ -282,7 +282,7 @@ void Session::notTavoB(bool configurationAnswered)
 {
     const bool events = o_.command == QLatin1String("events");
     if (!configurationAnswered)
-        deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
+        deviceFailed(noAnswerText(), ExitNoAnswer);
     else if (o_.all)
         out_ << device().name << (events ? QStringLiteral(": TAVO-M, bez paměti událostí") : QStringLiteral(": TAVO-M, bez hodin"))
              << Qt::endl;
@@ -348,7 +348,7 @@ void Session::writeEnded(const WorkingSetWrite::Result &r)
     if (finished_)
         return;
     if (!r.verifying && r.end == Job::End::Done && !r.configured)
-        deviceFailed(QStringLiteral("Zařízení neodpovídá."), ExitNoAnswer);
+        deviceFailed(noAnswerText(), ExitNoAnswer);
     if (r.end != Job::End::Done || !r.configured) {
         if (r.end != Job::End::Done)
             jobFailed(r.end);

@@ -16,6 +16,8 @@ void Job::release()
     link_.release(this);
 }
 
+QString noAnswerText() { return QStringLiteral("Zařízení neodpovídá."); }
+
 Job::End transferEnd(BlockTransfer::Result r)
 {
     switch (r) {

@@ -14,6 +14,7 @@
 #include "link/block_transfer.h"
 #include "link/link.h"
 
+#include <QString>
 #include <array>
 #include <functional>
 #include <optional>
@@ -65,6 +66,9 @@ private:
     Link &link_;
     bool running_ = false;
 };
+
+// "Zařízení neodpovídá.": what the windows and tavo-cli say of End::NoAnswer.
+QString noAnswerText();
 
 // How a job that ran a block transfer ended, by the transfer's end.
 Job::End transferEnd(BlockTransfer::Result r);

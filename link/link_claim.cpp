@@ -1,6 +1,7 @@
 #include "link/link_claim.h"
 
 #include "core/operator.h"
+#include "link/job.h"
 
 bool linkFree(const Link &link)
 {
@@ -16,3 +17,5 @@ void tellOperationRunning()
                     QStringLiteral("Probíhá jiná operace se zařízením. Počkejte, až skončí."),
                     MB_OK | MB_ICONEXCLAMATION);
 }
+
+void tellNoAnswer() { op().messageBox(QStringLiteral("Upozornění"), noAnswerText(), MB_OK | MB_ICONEXCLAMATION); }

@@ -12,3 +12,5 @@
 bool linkFree(const Link &link);
 // The same message, for a job whose start found the link taken after all.
 void tellOperationRunning();
+// "Upozornění": the device did not answer (noAnswerText).
+void tellNoAnswer();

@@ -29,7 +29,7 @@ void TForm17::Button1Click()
 void TForm17::takeCodes(const LastCodes::Result &r)
 {
     if (r.end == Job::End::NoAnswer) {
-        op().messageBox(QStringLiteral("Upozornění"), QStringLiteral("Zařízení neodpovídá."), MB_OK | MB_ICONEXCLAMATION);
+        tellNoAnswer();
         return;
     }
     for (int i = 1; i <= int(r.codes.size()); ++i) {

@@ -91,7 +91,7 @@ void TForm2::CteniTabulkyZpameti1Click()
 
 void TForm2::noAnswer()
 {
-    op().messageBox(QStringLiteral("Upozornění"), QStringLiteral("Zařízení neodpovídá."), MB_OK | MB_ICONEXCLAMATION);
+    tellNoAnswer();
     close();
 }
 

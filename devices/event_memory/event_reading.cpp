@@ -44,7 +44,7 @@ void TForm13::Timer2Timer(const std::optional<EventRangeValue> &range)
 {
     RangeIdle = false;
     if (!range) {
-        closeWithMessage(QStringLiteral("Zařízení neodpovídá."));
+        closeWithMessage(noAnswerText());
         return;
     }
     DeviceFirst = range->first;

@@ -112,7 +112,7 @@ void TForm13::Timer4Timer(EventRange::MoveOutcome outcome)
 {
     pendingStart = 0;
     if (outcome == EventRange::MoveOutcome::NoAnswer)
-        op().messageBox(warning(), QStringLiteral("Zařízení neodpovídá. Počátek paměti událostí nebyl posunut."),
+        op().messageBox(warning(), noAnswerText() + QStringLiteral(" Počátek paměti událostí nebyl posunut."),
                         MB_OK | MB_ICONEXCLAMATION);
     else if (outcome == EventRange::MoveOutcome::LastOffRing)
         op().messageBox(warning(), *rangeProblem({1, -1}), MB_OK | MB_ICONEXCLAMATION);

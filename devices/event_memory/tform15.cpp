@@ -2,6 +2,7 @@
 
 #include "core/handler.h"
 #include "core/operator.h"
+#include "link/link_claim.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -79,7 +80,7 @@ void TForm15::showProgress(qint32 read, qint32 count)
 void TForm15::readingEnded(const EventReading::Result &result)
 {
     if (result.end == Job::End::NoAnswer)
-        op().messageBox(QStringLiteral("Upozornění"), QStringLiteral("Zařízení neodpovídá."), MB_OK | MB_ICONEXCLAMATION);
+        tellNoAnswer();
     close();
 }
 
