@@ -45,6 +45,25 @@ private slots:
         QCOMPARE(form1()->programFolder, dir->path() + QLatin1Char('/'));
     }
 
+    // The headings follow the tables: an archive set switched to and a
+    // database saved under another name show at once, and a list opened
+    // anew has the operator's column titles.
+    void theHeadingsFollowTheTables()
+    {
+        open();
+        loginAs(QString());
+        TForm1 *f = form1();
+        Table::copyTable(f->db.databaseFolder, QStringLiteral("arch1"), QStringLiteral("arch2"));
+        f->db.Table1.close();
+        f->db.Table1.setTableName(QStringLiteral("arch2"));
+        f->db.Table1.open();
+        QCOMPARE(f->Label1->text(), QStringLiteral("Archivní sestava: arch2"));
+        f->db.SaveDatabaseAs(QStringLiteral("SKLAD"));
+        QCOMPARE(f->windowTitle(), QStringLiteral("TAVO   databáze SKLAD"));
+        QCOMPARE(f->db.Table2.tableName(), QStringLiteral("SKLADosoby.DBF"));
+        QCOMPARE(f->db.Table2.displayLabel(2), QStringLiteral("Příjmení"));
+    }
+
     void missingAboutFileEndsTheStart()
     {
         QFile::remove(path("TAVO-oprogramu.txt"));

@@ -55,7 +55,7 @@ private slots:
         QCOMPARE(link->currentAddress, qint16(255));
         QCOMPARE(link->relayTime, qint16(5));
         QCOMPARE(link->codeCount, qint16(510));
-        QVERIFY(refreshes > 0);
+        QCOMPARE(refreshes, 1);
         QVERIFY(db->Table1.active());
     }
 
