@@ -2,7 +2,6 @@
 // memory: address, relay time, (code count + 1) x 16 big-endian) through the
 // configuration jobs; each reply is read once, 100 ms after the request.
 #include "devices/code_memory/code_memory.h"
-#include "devices/code_memory/requests.h"
 #include "link/link.h"
 #include "link/link_claim.h"
 #include "records/database.h"
@@ -10,7 +9,6 @@
 #include "core/error.h"
 #include "core/operator.h"
 
-#include <algorithm>
 
 namespace {
 int inRange(int value, int max, int fallback) { return value >= 0 && value <= max ? value : fallback; }
@@ -64,9 +62,7 @@ void CodeMemory::Timer1Timer(const std::optional<Reply> &reply)
         finishWrite(reply);
     else if (showConfiguration)
         showConfiguration(QStringLiteral("Chystáte se konfigurovat zařízení ") + deviceName,
-                          reply ? std::optional<DeviceConfig>(DeviceConfig{reply->r(0), reply->r(1),
-                                                                           reply->r(2) * 16 + reply->r(3) / 16 - 1})
-                                : std::nullopt);
+                          reply ? std::optional<DeviceConfig>(replyConfig(*reply)) : std::nullopt);
 }
 
 bool CodeMemory::prepareDeviceWindow()
@@ -83,10 +79,7 @@ bool CodeMemory::prepareDeviceWindow()
 // what it stored.
 void CodeMemory::finishWrite(const std::optional<Reply> &reply)
 {
-    const Request sent = tavoM::writeConfiguration(link.currentAddress, link.relayTime, link.codeCount);
-    const bool confirmed = reply && std::equal(sent.data.begin(), sent.data.begin() + 4, reply->data(),
-                                               [](char q, quint8 b) { return quint8(q) == b; });
-    if (confirmed) {
+    if (configurationEchoed(reply, linkConfig(link))) {
         storeConfiguration();
         op().messageBox(QStringLiteral("Potvrzení"),
                         QStringLiteral("Konfigurace ") + deviceName + QStringLiteral(" byla úspěšně změněna."),

@@ -24,6 +24,18 @@ void setLinkConfig(Link &link, const DeviceConfig &config)
     link.codeCount = qint16(config.codeCount);
 }
 
+DeviceConfig replyConfig(const Reply &reply)
+{
+    return {reply.r(0), reply.r(1), storedCodeCount(reply.r(2), reply.r(3))};
+}
+
+bool configurationEchoed(const std::optional<Reply> &reply, const DeviceConfig &written)
+{
+    const Request sent = tavoM::writeConfiguration(written.address, written.relayTime, written.codeCount);
+    return reply && std::equal(sent.data.begin(), sent.data.begin() + 4, reply->data(),
+                               [](char q, quint8 b) { return quint8(q) == b; });
+}
+
 std::optional<DeviceConfig> entryConfig(const BlockTransfer::Entry &entry)
 {
     if (!entry.firstAccepted)
@@ -62,7 +74,7 @@ bool ConfigurationRead::start(int address)
             Result r;
             r.reply = reply;
             if (reply)
-                r.config = DeviceConfig{reply->r(0), reply->r(1), storedCodeCount(reply->r(2), reply->r(3))};
+                r.config = replyConfig(*reply);
             else
                 r.end = End::NoAnswer;
             release();
@@ -91,17 +103,15 @@ bool ConfigurationWrite::start(const DeviceConfig &to)
         l.targetAddress = qint16(to.address);
         l.relayTime = qint16(to.relayTime);
         l.codeCount = qint16(to.codeCount);
-        const Request request = tavoM::writeConfiguration(to.address, to.relayTime, to.codeCount);
-        exchange.ask(request, ReplyWaitMs, [this, request](const std::optional<Reply> &reply) {
-            Result r;
-            r.reply = reply;
-            r.confirmed = reply
-                && std::equal(request.data.begin(), request.data.begin() + 4, reply->data(),
-                              [](char q, quint8 b) { return quint8(q) == b; });
-            release();
-            if (onEnd)
-                onEnd(r);
-        });
+        exchange.ask(tavoM::writeConfiguration(to.address, to.relayTime, to.codeCount), ReplyWaitMs,
+                     [this, to](const std::optional<Reply> &reply) {
+                         Result r;
+                         r.reply = reply;
+                         r.confirmed = configurationEchoed(reply, to);
+                         release();
+                         if (onEnd)
+                             onEnd(r);
+                     });
         // The device answers from its new address: the decoder judges the
         // reply by it.
         l.currentAddress = l.targetAddress;
@@ -215,9 +225,7 @@ void WorkingSetWrite::writeConfiguration()
 
 void WorkingSetWrite::configured(const std::optional<Reply> &reply)
 {
-    const Request sent = tavoM::writeConfiguration(device_.address, device_.relayTime, device_.codeCount);
-    result_.configured = reply && std::equal(sent.data.begin(), sent.data.begin() + 4, reply->data(),
-                                             [](char q, quint8 b) { return quint8(q) == b; });
+    result_.configured = configurationEchoed(reply, device_);
     if (onConfigured)
         onConfigured(reply);
     if (!running())
@@ -311,8 +319,6 @@ bool CodeMemoryRead::start(int address)
     return true;
 }
 
-void CodeMemoryRead::aborted() {}
-
 // --- the network scan
 
 NetworkScan::NetworkScan(Link &link) : Job(link), exchange(link, this, [this] { aborted(); }) {}
@@ -347,7 +353,7 @@ void NetworkScan::configuration(const std::optional<Reply> &reply)
         return next();
     Found f;
     f.asked = address_;
-    f.config = DeviceConfig{reply->r(0), reply->r(1), storedCodeCount(reply->r(2), reply->r(3))};
+    f.config = replyConfig(*reply);
     result_.found << f;
     if (onFound)
         onFound(f);

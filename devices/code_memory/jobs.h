@@ -34,6 +34,10 @@ struct DeviceConfig {
 DeviceConfig linkConfig(const Link &link);
 // The link's values become the device's: the next request goes to its address.
 void setLinkConfig(Link &link, const DeviceConfig &config);
+// A configuration reply's R0..R3 (address, relay time, stored code count).
+DeviceConfig replyConfig(const Reply &reply);
+// The device answered a configuration write (145) by echoing what it stored.
+bool configurationEchoed(const std::optional<Reply> &reply, const DeviceConfig &written);
 // Entry 0 of a code memory read, when its frame was accepted.
 std::optional<DeviceConfig> entryConfig(const BlockTransfer::Entry &entry);
 // "Síťová adresa 5  Čas relé 7  Počet kódů 510"
@@ -190,7 +194,6 @@ public:
     const Result &result() const { return result_; }
 
 private:
-    void aborted() override;
     Result result_;
 };
 

@@ -90,7 +90,6 @@ public:
     bool stopRequested() const { return transfer.stopRequested(); }
 
 private:
-    void aborted() override {}
     BlockTransfer::Place place() const;
     std::optional<BlockTransfer::Place> takeBlock(const BlockTransfer::Block &block);
 
